@@ -1,0 +1,2 @@
+// The game simulator's sources live in this folder.
+namespace rw::sim {}
