@@ -1,5 +1,6 @@
 #include "gamedata/summary_reader.h"
 
+#include <algorithm>
 #include <string_view>
 
 #include "gamelink/game_access.h"
@@ -102,7 +103,9 @@ void readsummary(IGameLink& link, const DataAddresses& addresses, const std::str
     if (kind == kKindSkipped) continue;
 
     ++r;
-    if (r + 1 > SummaryGrid.RowCount()) SummaryGrid.RowCount(r + 1);
+    // Room grows by doubling and is cut to one row per event at the end: resizing a table
+    // walks its cells, so a row at a time would cost quadratic time on a long list.
+    if (r >= SummaryGrid.RowCount()) SummaryGrid.RowCount(2 * r);
     SummaryGrid.SetCell(0, r, PeriodText(period));
     SummaryGrid.SetCell(1, r, ElapsedText(period, minutes, seconds));
     const EventKind* known = FindKind(kind);
@@ -132,6 +135,7 @@ void readsummary(IGameLink& link, const DataAddresses& addresses, const std::str
     }
     SummaryGrid.SetCell(2, r, kindText);
   }
+  SummaryGrid.RowCount(std::max(2, r + 1));
 }
 
 }  // namespace rw
