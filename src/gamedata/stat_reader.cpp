@@ -17,12 +17,18 @@ constexpr int kNameLength = 16;  // first name, then last name, each NUL-termina
 constexpr std::uint32_t kPlayerRecordSize = 20;
 constexpr std::uint32_t kPlayerTeamStride = 400;
 
-// One value per ReadNHLMem, as the game is read everywhere else: each read reopens the
-// process and refreshes the status panel. A failed read yields zeros.
-std::int32_t ReadNumber(IGameLink& link, MainWindowState& window, std::uint64_t address, int size) {
+// One ReadNHLMem per value: each read reopens the process and refreshes the status panel.
+// A failed read yields zeros. A field whose address runs past the 32-bit space is read as
+// nothing, so it shows 0 instead of whatever lies at the wrapped-around address.
+std::string ReadValue(IGameLink& link, MainWindowState& window, std::uint64_t address, int size) {
+  const bool fits = address + static_cast<std::uint64_t>(size) <= 0x1'0000'0000ull;
   std::string buf;
-  ReadNHLMem(link, window, static_cast<std::uint32_t>(address), size, buf);
-  return BytesToInt(buf);
+  ReadNHLMem(link, window, static_cast<std::uint32_t>(address), fits ? size : 0, buf);
+  return buf;
+}
+
+std::int32_t ReadNumber(IGameLink& link, MainWindowState& window, std::uint64_t address, int size) {
+  return BytesToInt(ReadValue(link, window, address, size));
 }
 
 std::string ReadNumberText(IGameLink& link, MainWindowState& window, std::uint64_t address, int size) {
@@ -30,8 +36,7 @@ std::string ReadNumberText(IGameLink& link, MainWindowState& window, std::uint64
 }
 
 std::string ReadName(IGameLink& link, MainWindowState& window, std::uint64_t address) {
-  std::string buf;
-  ReadNHLMem(link, window, static_cast<std::uint32_t>(address), kNameLength, buf);
+  std::string buf = ReadValue(link, window, address, kNameLength);
   if (const auto nul = buf.find('\0'); nul != std::string::npos) buf.resize(nul);
   return buf;
 }

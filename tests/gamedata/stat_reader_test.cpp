@@ -254,6 +254,16 @@ TEST_F(StatReaderTest, UnreadableValuesShowZeros) {
     EXPECT_EQ(window.Panel(1), kStatusRunning);
     addresses = present;
   }
+  {
+    SCOPED_TRACE("away record past the top of the address space");
+    // The away team's first slot would wrap around to 0x440: it is not read there.
+    ASSERT_TRUE(link.MapRegion(0x400, Bytes(0x100, 0)));
+    PutText(0x440, "Wrapped");
+    PutText(0x440 + 16, "Around");
+    addresses.TeamBlockAddress = 0xFFFFFC00u;
+    Read();
+    EXPECT_EQ(window.PlayerStat.GetCell(0, 21), " ");
+  }
 }
 
 }  // namespace
