@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <functional>
 #include <limits>
+#include <random>
 
 #include "common/paths.h"
 #include "log_samples.h"
@@ -252,6 +253,23 @@ TEST_F(LogReaderTest, CraftedHeaderFieldsAndLengths) {
   // Everything landed in table 1's stream, whose load stops at table 2's size line.
   EXPECT_EQ(out[0], test::SampleTables()[0]);
   for (std::size_t k = 1; k < 5; ++k) EXPECT_TRUE(IsEmptied(out[k]));
+}
+
+// Random damage anywhere in a valid log (header words, lengths, table text, file size) must
+// end in a clean success or failure; ASan and UBSan watch the reads.
+TEST_F(LogReaderTest, RandomlyDamagedLogsNeverReadOutOfBounds) {
+  const Bytes valid = BuildOrDie(ContentsFor("Player1", kName, test::SampleTables()));
+  std::mt19937 rng(7);
+  for (int round = 0; round < 300; ++round) {
+    Bytes b = valid;
+    const int hits = 1 + static_cast<int>(rng() % 8);
+    for (int i = 0; i < hits; ++i) b[20 + rng() % (b.size() - 20)] = static_cast<std::uint8_t>(rng());
+    if (round % 3 == 0) b.resize(1726 + rng() % (b.size() - 1726));
+    ui = FakeUi();
+    const Status st = Load(Write(b));
+    EXPECT_EQ(ui.beeps, st.ok() ? 0 : 1) << "round " << round;
+    EXPECT_TRUE(ui.messages.empty());
+  }
 }
 
 class LoadLogCommandTest : public LogReaderTest {};
