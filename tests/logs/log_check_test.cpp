@@ -122,7 +122,7 @@ TEST_F(LogCheckTest, TwoUsersWithEqualTablesHaveNoCheats) {
   EXPECT_EQ(CountStarting(r, "Name check: OK"), 2);
   // A value at exactly midnight shows the date only.
   EXPECT_NE(std::find(r.lines.begin(), r.lines.end(), "Log was saved: 05.03.2007"), r.lines.end());
-  // The log-check window never touches the main window's label: the tables it filled are its own.
+  // The logs went into the check's own ten tables.
   EXPECT_EQ(state.UserGrid1.GetCell(0, 1), "Ovechkin");
   EXPECT_EQ(state.OppGrid5.GetCell(0, 1), "Medium");
 }
