@@ -32,9 +32,8 @@ char Lower(char c) {
 }
 
 bool SameText(std::string_view a, std::string_view b) {
-  return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
-           return Lower(x) == Lower(y);
-         });
+  return a.size() == b.size() &&
+         std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) { return Lower(x) == Lower(y); });
 }
 
 // True when `key` is `ancestor` itself or lies below it.
@@ -193,8 +192,8 @@ PortableRegistry::PortableRegistry(std::string folder, PortableMachineValues mac
     std::error_code ec;
     if (fs::exists(file_, ec)) {
       damaged_ = true;
-      errors << "Rinkwarden: the settings store " << file_
-             << " is not a regular file; settings start empty." << std::endl;
+      errors << "Rinkwarden: the settings store " << file_ << " is not a regular file; settings start empty."
+             << std::endl;
     }
     return;
   }
@@ -347,7 +346,8 @@ bool PortableRegistry::Save() {
   if (damaged_) {
     // The damaged file is about to be replaced; keep its bytes beside it for the user.
     std::error_code ignored;
-    if (fs::is_regular_file(file_, ignored)) fs::copy_file(file_, file_ + ".damaged", fs::copy_options::overwrite_existing, ignored);
+    if (fs::is_regular_file(file_, ignored))
+      fs::copy_file(file_, file_ + ".damaged", fs::copy_options::overwrite_existing, ignored);
   }
   const std::string text = Format(keys_);
   if (!WriteFileAtomic(file_, AsBytes(text))) return false;
@@ -386,7 +386,8 @@ bool PortableRegistry::SetValue(RootKey root, const std::string& key, const std:
     keys_.push_back(Key{root, key, {}});
     k = &keys_.back();
   }
-  auto same = std::find_if(k->values.begin(), k->values.end(), [&](const Value& v) { return SameText(v.name, name); });
+  auto same = std::find_if(k->values.begin(), k->values.end(),
+                           [&](const Value& v) { return SameText(v.name, name); });
   if (same != k->values.end()) {
     same->value = value;
   } else {

@@ -29,7 +29,8 @@ struct PortableMachineValues {
 };
 
 inline constexpr const char* kWinlogonKey = "Software\\Microsoft\\Windows NT\\CurrentVersion\\Winlogon";
-inline constexpr const char* kShellFoldersKey = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders";
+inline constexpr const char* kShellFoldersKey =
+    "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders";
 inline constexpr const char* kPortableStoreFileName = "registry.txt";
 inline constexpr std::uint64_t kMaxPortableStoreSize = 4ull * 1024 * 1024;
 

@@ -59,8 +59,8 @@ bool MemoryRegistry::OpenKey(RootKey root, const std::string& key, bool create) 
   // A key exists when a key below it does, as creating "A\B" creates "A".
   for (const auto& [stored, values] : keys_) {
     const std::string& path = std::get<1>(stored);
-    if (std::get<0>(stored) == root && path.size() > folded.size() && path.compare(0, folded.size(), folded) == 0 &&
-        path[folded.size()] == '\\')
+    if (std::get<0>(stored) == root && path.size() > folded.size() &&
+        path.compare(0, folded.size(), folded) == 0 && path[folded.size()] == '\\')
       return true;
   }
   if (!create || failWrites) return false;

@@ -73,7 +73,8 @@ std::string BuildHtml(const TCellTable& table, const HtmlColours& colours = {});
 // CSV and HTML "Cannot Create file <path>".
 Status SaveGridToXls(const TCellTable& table, const std::string& systemPath);
 Status SaveGridToCsv(const TCellTable& table, const std::string& systemPath);
-Status SaveGridToHtml(const TCellTable& table, const std::string& systemPath, const HtmlColours& colours = {});
+Status SaveGridToHtml(const TCellTable& table, const std::string& systemPath,
+                      const HtmlColours& colours = {});
 
 // ---- The export ----
 
