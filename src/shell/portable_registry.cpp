@@ -187,7 +187,8 @@ PortableMachineValues MachineValuesFromEnvironment(const std::string& fallbackLo
 
 PortableRegistry::PortableRegistry(std::string folder, PortableMachineValues machine, std::ostream& errors)
     : folder_(std::move(folder)), machine_(std::move(machine)) {
-  file_ = folder_.empty() ? std::string(kPortableStoreFileName) : folder_ + "/" + kPortableStoreFileName;
+  if (folder_.empty()) return;  // nowhere to keep settings: an empty store whose writes fail
+  file_ = folder_ + "/" + kPortableStoreFileName;
   if (!FileExists(file_)) {
     std::error_code ec;
     if (fs::exists(file_, ec)) {
@@ -341,8 +342,9 @@ std::optional<RegValue> PortableRegistry::MachineValue(RootKey root, std::string
 }
 
 bool PortableRegistry::Save() {
+  if (file_.empty()) return false;
   std::error_code ec;
-  if (!folder_.empty()) fs::create_directories(folder_, ec);
+  fs::create_directories(folder_, ec);
   if (damaged_) {
     // The damaged file is about to be replaced; keep its bytes beside it for the user.
     std::error_code ignored;

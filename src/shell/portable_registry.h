@@ -49,8 +49,8 @@ std::optional<std::string> DocumentsDirFromUserDirs(std::string_view text, const
 
 class PortableRegistry : public IRegistry {
  public:
-  // Loads `folder`/registry.txt (a host path). `errors` receives the one line about a damaged
-  // file, now or later.
+  // Loads `folder`/registry.txt (`folder` is a host path; an empty one gives a store that keeps
+  // nothing and whose writes fail). `errors` receives the one line about a damaged file.
   PortableRegistry(std::string folder, PortableMachineValues machine, std::ostream& errors);
 
   bool OpenKey(RootKey root, const std::string& key, bool create) override;

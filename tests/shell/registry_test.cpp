@@ -192,6 +192,12 @@ TEST_F(PortableRegistryTest, UnwritableFolderMakesWritesFail) {
   EXPECT_FALSE(WriteRegInteger(reg, "HCU", "Software\\Brevikon", "StatSaveFormat", 1));
   EXPECT_EQ(ReadRegInteger(reg, "HCU", "Software\\Brevikon", "StatSaveFormat"), 0);
   EXPECT_EQ(ReadRegString(reg, "HLM", kWinlogonKey, "DefaultUserName"), "jdoe");
+
+  // Without a configuration folder (no HOME) nothing is written anywhere, not even here.
+  PortableRegistry nowhere("", kMachine, errors);
+  EXPECT_FALSE(WriteRegInteger(nowhere, "HCU", "Software\\Brevikon", "StatSaveFormat", 1));
+  EXPECT_FALSE(fs::exists(kPortableStoreFileName));
+  EXPECT_EQ(ReadRegString(nowhere, "HCU", kShellFoldersKey, "Personal"), "/home/jdoe/Documents");
 }
 
 TEST(PortableEnvironmentTest, DocumentsFolderFromUserDirs) {
