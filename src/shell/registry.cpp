@@ -53,8 +53,16 @@ std::string MemoryRegistry::Fold(std::string_view s) {
 }
 
 bool MemoryRegistry::OpenKey(RootKey root, const std::string& key, bool create) {
-  const auto k = std::make_tuple(root, Fold(key));
+  const std::string folded = Fold(key);
+  const auto k = std::make_tuple(root, folded);
   if (keys_.count(k)) return true;
+  // A key exists when a key below it does, as creating "A\B" creates "A".
+  for (const auto& [stored, values] : keys_) {
+    const std::string& path = std::get<1>(stored);
+    if (std::get<0>(stored) == root && path.size() > folded.size() &&
+        path.compare(0, folded.size(), folded) == 0 && path[folded.size()] == '\\')
+      return true;
+  }
   if (!create || failWrites) return false;
   keys_[k];
   return true;
