@@ -24,11 +24,14 @@ int Run(const std::vector<std::string>& args, std::ostream& out, std::ostream& e
   WatchOptions watch;
   auto* w = app.add_subcommand("watch", "Run the monitor against a game source and report what it sees.");
   auto* sim = w->add_flag("--simulate", watch.simulate, "Watch the built-in simulated game");
-  w->add_option("--game", watch.gameFile, "With --simulate: a game description file (JSON)")->check(CLI::ExistingFile);
+  w->add_option("--game", watch.gameFile, "With --simulate: a game description file (JSON)")
+      ->check(CLI::ExistingFile);
   auto* img = w->add_option("--image", watch.imageFile, "Watch a memory image (a game in progress)")
                   ->check(CLI::ExistingFile);
   w->add_flag("--end", watch.end, "With --image: the game ends after the first tick");
-  w->add_option("--tick-ms", watch.tickMs, "Milliseconds between ticks")->capture_default_str()->check(CLI::Range(0, 60000));
+  w->add_option("--tick-ms", watch.tickMs, "Milliseconds between ticks")
+      ->capture_default_str()
+      ->check(CLI::Range(0, 60000));
   w->add_option("--log-folder", watch.logFolder, "Folder for logs and statistics files");
   w->add_option("--user", watch.user, "User name written into logs");
   w->add_option("--games", watch.games, "Stop after this many game ends (0: when the source ends)")
@@ -59,7 +62,8 @@ int Run(const std::vector<std::string>& args, std::ostream& out, std::ostream& e
   ExportOptions exp;
   auto* e = app.add_subcommand("export", "Export a log's statistics tables as XLS, CSV or HTML files.");
   e->add_option("log", exp.log, "The log file")->required();
-  e->add_option("--format", exp.format, "xls, csv or html")->check(CLI::IsMember({"xls", "csv", "html"}))
+  e->add_option("--format", exp.format, "xls, csv or html")
+      ->check(CLI::IsMember({"xls", "csv", "html"}))
       ->capture_default_str();
   e->add_option("--out", exp.outDir, "Folder for the three files")->required();
   e->footer(kExitCodes);
@@ -80,7 +84,7 @@ int Run(const std::vector<std::string>& args, std::ostream& out, std::ostream& e
   std::vector<std::string> argv(args.rbegin(), args.rend());
   try {
     app.parse(argv);
-  } catch (const CLI::CallForHelp& ) {
+  } catch (const CLI::CallForHelp&) {
     const CLI::App* target = &app;
     for (auto* sub : {w, c, s, e, m}) {
       if (sub->parsed()) target = sub;

@@ -20,7 +20,9 @@ void StreamUi::ShowMessage(const std::string& text, const std::string& caption, 
   err_ << Cp1251ToUtf8(prefix) << " " << Cp1251ToUtf8(line) << "\n";
 }
 
-void StreamUi::ShowPleaseWait() { err_ << "Searching addresses...\n"; }
+void StreamUi::ShowPleaseWait() {
+  err_ << "Searching addresses...\n";
+}
 
 std::string PlainLocale::FormatDateTime(const LocalDateTime& t) {
   char buf[64];

@@ -17,11 +17,16 @@ namespace {
 
 const char* OutcomeName(LogCheckOutcome o) {
   switch (o) {
-    case LogCheckOutcome::Report: return "report";
-    case LogCheckOutcome::MissingFile: return "missing-file";
-    case LogCheckOutcome::SamePath: return "same-path";
-    case LogCheckOutcome::ReaderStopped: return "unreadable-log";
-    case LogCheckOutcome::TeamsDiffer: return "teams-differ";
+    case LogCheckOutcome::Report:
+      return "report";
+    case LogCheckOutcome::MissingFile:
+      return "missing-file";
+    case LogCheckOutcome::SamePath:
+      return "same-path";
+    case LogCheckOutcome::ReaderStopped:
+      return "unreadable-log";
+    case LogCheckOutcome::TeamsDiffer:
+      return "teams-differ";
   }
   return "";
 }
@@ -34,7 +39,7 @@ int ExitCodeFor(const LogCheckResult& r) {
 }
 
 nlohmann::json HeaderJson(const TLogHeader& h) {
-  return {{"version", h.Version},     {"user", ForJson(h.User)},         {"logName", ForJson(h.LogName)},
+  return {{"version", h.Version},        {"user", ForJson(h.User)},     {"logName", ForJson(h.LogName)},
           {"home", ForJson(h.HomeAbbr)}, {"away", ForJson(h.AwayAbbr)}, {"writtenAt", h.WrittenAt},
           {"gameEndAt", h.GameEndAt}};
 }
@@ -45,12 +50,19 @@ nlohmann::json ResultJson(const LogCheckResult& r) {
   nlohmann::json verdict = nullptr;
   if (r.verdict == LogCheckVerdict::NoCheats) verdict = "NO CHEATS!";
   if (r.verdict == LogCheckVerdict::AlarmCheats) verdict = "ALARM CHEATS!!!!";
-  return {{"outcome", OutcomeName(r.outcome)}, {"warnings", r.warnings}, {"errors", r.errors},
-          {"cheats", r.cheats},                 {"verdict", verdict},     {"lines", lines},
-          {"own", HeaderJson(r.own)},           {"opponent", HeaderJson(r.opponent)}};
+  return {{"outcome", OutcomeName(r.outcome)},
+          {"warnings", r.warnings},
+          {"errors", r.errors},
+          {"cheats", r.cheats},
+          {"verdict", verdict},
+          {"lines", lines},
+          {"own", HeaderJson(r.own)},
+          {"opponent", HeaderJson(r.opponent)}};
 }
 
-std::string Shown(const std::string& bytes, bool raw) { return raw ? bytes : Cp1251ToUtf8(bytes); }
+std::string Shown(const std::string& bytes, bool raw) {
+  return raw ? bytes : Cp1251ToUtf8(bytes);
+}
 
 struct LogInfo {
   std::string path;
@@ -66,7 +78,8 @@ int RunPairs(const CheckOptions& o, std::ostream& out, std::ostream& err) {
   }
   std::vector<std::string> paths;
   for (const auto& entry : fs::directory_iterator(o.pairsDir, ec)) {
-    if (entry.is_regular_file(ec) && entry.path().extension() == ".log") paths.push_back(entry.path().string());
+    if (entry.is_regular_file(ec) && entry.path().extension() == ".log")
+      paths.push_back(entry.path().string());
   }
   std::sort(paths.begin(), paths.end());
 
@@ -116,8 +129,8 @@ int RunPairs(const CheckOptions& o, std::ostream& out, std::ostream& err) {
     LogCheckState state;
     const LogCheckResult r = CheckLogs(state, own.path, opp.path, ui, locale);
     const int code = ExitCodeFor(r);
-    const char* verdict = code == kExitOk ? "NO CHEATS!"
-                          : code == kExitCheckCheats ? "ALARM CHEATS!!!!"
+    const char* verdict = code == kExitOk              ? "NO CHEATS!"
+                          : code == kExitCheckCheats   ? "ALARM CHEATS!!!!"
                           : code == kExitCheckWarnings ? "WARNINGS"
                                                        : "REFUSED";
     clean += code == kExitOk;
@@ -138,8 +151,13 @@ int RunPairs(const CheckOptions& o, std::ostream& out, std::ostream& err) {
   const std::size_t unpaired = logs.size() - 2 * pairs.size();
   if (o.json) {
     out << nlohmann::json{{"pairs", all},
-                          {"total", {{"pairs", pairs.size()}, {"noCheats", clean}, {"warnings", flagged},
-                                     {"cheats", cheating}, {"refused", refused}, {"unpaired", unpaired}}}}
+                          {"total",
+                           {{"pairs", pairs.size()},
+                            {"noCheats", clean},
+                            {"warnings", flagged},
+                            {"cheats", cheating},
+                            {"refused", refused},
+                            {"unpaired", unpaired}}}}
                .dump(2)
         << "\n";
   } else {

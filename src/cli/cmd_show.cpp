@@ -8,6 +8,7 @@
 #include "cli/log_view.h"
 #include "cli/text.h"
 #include "common/datetime.h"
+#include "common/paths.h"
 #include "shell/stat_export.h"
 
 namespace rw::cli {
@@ -32,7 +33,8 @@ void PrintAligned(const TCellTable& t, std::ostream& out) {
     for (std::int32_t c = 0; c < t.ColCount(); ++c) {
       const std::string cell = Cp1251ToUtf8(t.GetCell(c, r));
       line += cell;
-      if (c + 1 < t.ColCount()) line += std::string(widths[static_cast<std::size_t>(c)] - DisplayWidth(cell) + 2, ' ');
+      if (c + 1 < t.ColCount())
+        line += std::string(widths[static_cast<std::size_t>(c)] - DisplayWidth(cell) + 2, ' ');
     }
     while (!line.empty() && line.back() == ' ') line.pop_back();
     out << line << "\n";
@@ -66,13 +68,20 @@ int RunShow(const ShowOptions& o, std::ostream& out, std::ostream& err) {
         for (std::int32_t c = 0; c < t.ColCount(); ++c) row.push_back(ForJson(t.GetCell(c, r)));
         rows.push_back(std::move(row));
       }
-      tables.push_back({{"name", kLogTableNames[k]}, {"columns", t.ColCount()}, {"rows", t.RowCount()},
-                        {"widths", widths}, {"cells", rows}});
+      tables.push_back({{"name", kLogTableNames[k]},
+                        {"columns", t.ColCount()},
+                        {"rows", t.RowCount()},
+                        {"widths", widths},
+                        {"cells", rows}});
     }
     out << nlohmann::json{{"header",
-                           {{"version", h.Version}, {"user", ForJson(h.User)}, {"logName", ForJson(h.LogName)},
-                            {"home", ForJson(h.HomeAbbr)}, {"away", ForJson(h.AwayAbbr)},
-                            {"writtenAt", DateText(h.WrittenAt)}, {"gameEndAt", DateText(h.GameEndAt)}}},
+                           {{"version", h.Version},
+                            {"user", ForJson(h.User)},
+                            {"logName", ForJson(h.LogName)},
+                            {"home", ForJson(h.HomeAbbr)},
+                            {"away", ForJson(h.AwayAbbr)},
+                            {"writtenAt", DateText(h.WrittenAt)},
+                            {"gameEndAt", DateText(h.GameEndAt)}}},
                           {"tables", tables}}
                .dump(2)
         << "\n";
@@ -80,7 +89,8 @@ int RunShow(const ShowOptions& o, std::ostream& out, std::ostream& err) {
   }
   if (o.format == "csv") {
     for (int k = 0; k < kLogTableCount; ++k) {
-      out << "# " << kLogTableNames[k] << "\r\n" << BuildCsv(log.tables[static_cast<std::size_t>(k)]) << "\r\n";
+      out << "# " << kLogTableNames[k] << "\r\n"
+          << BuildCsv(log.tables[static_cast<std::size_t>(k)]) << "\r\n";
     }
     return kExitOk;
   }
@@ -101,9 +111,12 @@ int RunExport(const ExportOptions& o, std::ostream& out, std::ostream& err) {
   LoadedLog log;
   if (int code = LoadLogForCli(o.log, log, err); code != kExitOk) return code;
   std::int32_t format = 0;
-  if (o.format == "xls") format = 0;
-  else if (o.format == "csv") format = 1;
-  else if (o.format == "html") format = 2;
+  if (o.format == "xls")
+    format = 0;
+  else if (o.format == "csv")
+    format = 1;
+  else if (o.format == "html")
+    format = 2;
   else {
     err << "export: unknown format " << o.format << " (xls, csv or html)\n";
     return kExitUsage;
@@ -119,10 +132,11 @@ int RunExport(const ExportOptions& o, std::ostream& out, std::ostream& err) {
     const char* kind;
     const TCellTable& table;
   };
-  const Item items[] = {{"teamstat", log.tables[2]}, {"playerstat", log.tables[1]}, {"gamestat", log.tables[3]}};
+  const Item items[] = {
+      {"teamstat", log.tables[2]}, {"playerstat", log.tables[1]}, {"gamestat", log.tables[3]}};
   for (const auto& item : items) {
     const std::string path = JoinSystemPath(o.outDir, StatFileName(rt, item.kind, stamp, ext));
-    Status st = format == 0 ? SaveGridToXls(item.table, path)
+    Status st = format == 0   ? SaveGridToXls(item.table, path)
                 : format == 1 ? SaveGridToCsv(item.table, path)
                               : SaveGridToHtml(item.table, path);
     if (!st) {

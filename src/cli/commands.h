@@ -16,8 +16,8 @@ inline constexpr int kExitCheckRefused = 5;   // the check was refused (message 
 
 struct CheckOptions {
   std::string own, opponent;
-  std::string pairsDir;       // non-empty: check every pair of logs in this folder
-  int pairMinutes = 15;       // game ends at most this far apart form a pair
+  std::string pairsDir;  // non-empty: check every pair of logs in this folder
+  int pairMinutes = 15;  // game ends at most this far apart form a pair
   bool raw = false;
   bool json = false;
 };
@@ -44,7 +44,7 @@ struct WatchOptions {
   int tickMs = 1000;
   std::string logFolder;
   std::string user;
-  int games = 0;          // stop after this many game ends; 0: run until the source ends
+  int games = 0;              // stop after this many game ends; 0: run until the source ends
   std::string programFolder;  // where Temp\ and the default Logs folder go
 };
 int RunWatch(const WatchOptions& o, std::ostream& out, std::ostream& err);

@@ -11,7 +11,7 @@
 namespace rw::cli {
 
 inline constexpr const char* kLogTableNames[kLogTableCount] = {"PlayerGrid", "PlayerStat", "StatGrid",
-                                                                "SummaryGrid", "RulesGrid"};
+                                                               "SummaryGrid", "RulesGrid"};
 
 struct LoadedLog {
   TLogHeader header;

@@ -11,6 +11,8 @@ namespace rw::cli {
 std::string Cp1251ToUtf8(std::string_view bytes);
 
 // JSON wants valid UTF-8; the same conversion serves.
-inline std::string ForJson(std::string_view bytes) { return Cp1251ToUtf8(bytes); }
+inline std::string ForJson(std::string_view bytes) {
+  return Cp1251ToUtf8(bytes);
+}
 
 }  // namespace rw::cli

@@ -54,7 +54,8 @@ std::array<std::string, kLogTableCount> DecodeLogTables(
 }
 
 Status EnCoding(LogCaller caller, const std::string& path, const LogTables& tables, TLogHeader& header,
-                MainWindowState* window, IUi& ui, std::int32_t expectedVersion) {
+                MainWindowState* window, IUi& ui, std::int32_t expectedVersion,
+                std::array<std::string, kLogTableCount>* streamsOut) {
   // 1. Whatever happens next, no table keeps anything of an earlier log.
   for (TCellTable* t : tables) {
     t->RowCount(2);
@@ -125,6 +126,7 @@ Status EnCoding(LogCaller caller, const std::string& path, const LogTables& tabl
                 static_cast<std::int64_t>(in.size() - 1));
   }
   auto streams = DecodeLogTables(*file, key, lengths);
+  if (streamsOut) *streamsOut = streams;
 
   // 11. Each table from its own stream; the first rejected stream ends the load.
   for (std::size_t k = 0; k < tables.size(); ++k) {

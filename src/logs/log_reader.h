@@ -40,7 +40,8 @@ inline constexpr char kWrongLogVersionText[] = "Wrong or old version of rinkward
 // result tells the caller what happened (the user learns it from the beep or the message).
 // `window` may be null when the caller is the log-check window.
 Status EnCoding(LogCaller caller, const std::string& path, const LogTables& tables, TLogHeader& header,
-                MainWindowState* window, IUi& ui, std::int32_t expectedVersion = kLogFormatVersion);
+                MainWindowState* window, IUi& ui, std::int32_t expectedVersion = kLogFormatVersion,
+                std::array<std::string, kLogTableCount>* streamsOut = nullptr);
 
 // Step 10 alone, for a file of at least kLogTablesOffset bytes with an even number of bytes
 // after it: decodes the words from offset 1726 on into five streams. Stream k (1-based) starts

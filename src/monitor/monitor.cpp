@@ -4,6 +4,7 @@
 
 #include "common/files.h"
 #include "gamelink/game_access.h"
+#include "shell/settings.h"
 
 namespace rw {
 namespace {
@@ -53,10 +54,7 @@ void Monitor::FormCreate() {
   rt.TempFolder = env_.programFolder + "Temp\\";
   CreateFolder(rt.TempFolder);
 
-  // The log folder from the settings, else the program's "Logs" folder; created, a failure ignored.
-  rt.LogFolder = ReadRegString(env_.registry, "HCU", "Software\\Brevikon", "LogPath");
-  if (rt.LogFolder.empty()) rt.LogFolder = env_.programFolder + "Logs";
-  CreateFolder(rt.LogFolder);
+  InitLogFolder(rt, env_.registry, env_.programFolder);
 }
 
 void Monitor::FormShow() {

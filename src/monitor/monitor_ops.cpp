@@ -1,14 +1,19 @@
+#include "logs/log_writer.h"
 #include "monitor/monitor.h"
+#include "shell/stat_export.h"
 
 namespace rw {
 
-// Temporary wiring until the readers and writers land.
 MonitorOps MakeDefaultOps() {
   MonitorOps ops;
   ops.findaddresses = [](Monitor&) {};
   ops.CheckRoster = [](Monitor&) {};
-  ops.SaveLog = [](Monitor&) { return Status::Ok(); };
-  ops.SaveStat = [](Monitor&) { return Status::Ok(); };
+  ops.SaveLog = [](Monitor& m) { return SaveLog(m.window, m.rt, m.env().clock); };
+  ops.SaveStat = [](Monitor& m) -> Status {
+    auto r = SaveStat(m.window, m.rt, m.env().registry, m.env().clock);
+    if (!r) return r.error();
+    return Status::Ok();
+  };
   return ops;
 }
 
