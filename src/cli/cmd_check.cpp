@@ -31,12 +31,16 @@ const char* OutcomeName(LogCheckOutcome o) {
   return "";
 }
 
-int ExitCodeFor(const LogCheckResult& r) {
+}  // namespace
+
+int CheckExitCode(const LogCheckResult& r) {
   if (r.outcome != LogCheckOutcome::Report) return kExitCheckRefused;
   if (r.cheats > 0) return kExitCheckCheats;
   if (r.warnings > 0 || r.errors > 0) return kExitCheckWarnings;
   return kExitOk;
 }
+
+namespace {
 
 nlohmann::json HeaderJson(const TLogHeader& h) {
   return {{"version", h.Version},        {"user", ForJson(h.User)},     {"logName", ForJson(h.LogName)},
@@ -128,7 +132,7 @@ int RunPairs(const CheckOptions& o, std::ostream& out, std::ostream& err) {
     PlainLocale locale;
     LogCheckState state;
     const LogCheckResult r = CheckLogs(state, own.path, opp.path, ui, locale);
-    const int code = ExitCodeFor(r);
+    const int code = CheckExitCode(r);
     const char* verdict = code == kExitOk              ? "NO CHEATS!"
                           : code == kExitCheckCheats   ? "ALARM CHEATS!!!!"
                           : code == kExitCheckWarnings ? "WARNINGS"
@@ -191,7 +195,7 @@ int RunCheck(const CheckOptions& o, std::ostream& out, std::ostream& err) {
   if (r.outcome == LogCheckOutcome::ReaderStopped && ui.messages == 0) {
     err << "check: a log could not be read\n";
   }
-  return ExitCodeFor(r);
+  return CheckExitCode(r);
 }
 
 }  // namespace rw::cli

@@ -7,6 +7,10 @@
 #include <optional>
 #include <string>
 
+namespace rw {
+struct LogCheckResult;
+}
+
 namespace rw::cli {
 
 // Exit codes of `check` beyond the shared ones (app.h).
@@ -22,6 +26,9 @@ struct CheckOptions {
   bool json = false;
 };
 int RunCheck(const CheckOptions& o, std::ostream& out, std::ostream& err);
+
+// The exit code a check's outcome and counters call for.
+int CheckExitCode(const LogCheckResult& result);
 
 struct ShowOptions {
   std::string log;
