@@ -31,7 +31,8 @@ Result<Bytes> RefPackDecompress(ByteSpan in, std::uint64_t maxOutput) {
   const std::size_t sizeLen = (flags & 0x80) ? 4 : 3;
   std::size_t pos = 2;
   if (flags & 0x01) pos += sizeLen;  // compressed size: not needed, the end command closes the stream
-  if (!RangeOk(in.size(), pos, sizeLen)) return MakeError(ErrorCode::Truncated, "RefPack stream: short header", 0);
+  if (!RangeOk(in.size(), pos, sizeLen))
+    return MakeError(ErrorCode::Truncated, "RefPack stream: short header", 0);
   std::uint64_t declared = 0;
   for (std::size_t i = 0; i < sizeLen; ++i) declared = (declared << 8) | in[pos + i];
   pos += sizeLen;
@@ -56,7 +57,8 @@ Result<Bytes> RefPackDecompress(ByteSpan in, std::uint64_t maxOutput) {
     } else if (b0 < 0xE0) {
       cmdLen = 4;
     }
-    if (!RangeOk(in.size(), pos, cmdLen)) return MakeError(ErrorCode::Truncated, "RefPack stream: cut command", at);
+    if (!RangeOk(in.size(), pos, cmdLen))
+      return MakeError(ErrorCode::Truncated, "RefPack stream: cut command", at);
     const std::uint8_t b1 = cmdLen > 1 ? in[pos + 1] : 0;
     const std::uint8_t b2 = cmdLen > 2 ? in[pos + 2] : 0;
     const std::uint8_t b3 = cmdLen > 3 ? in[pos + 3] : 0;
@@ -79,7 +81,8 @@ Result<Bytes> RefPackDecompress(ByteSpan in, std::uint64_t maxOutput) {
       end = true;
     }
     pos += cmdLen;
-    if (!RangeOk(in.size(), pos, literals)) return MakeError(ErrorCode::Truncated, "RefPack stream: cut literals", at);
+    if (!RangeOk(in.size(), pos, literals))
+      return MakeError(ErrorCode::Truncated, "RefPack stream: cut literals", at);
     if (out.size() + literals + length > declared) return Broken("output longer than declared", at);
     out.insert(out.end(), in.begin() + static_cast<std::ptrdiff_t>(pos),
                in.begin() + static_cast<std::ptrdiff_t>(pos + literals));
@@ -139,8 +142,8 @@ class Encoder {
   static constexpr std::size_t kNone = static_cast<std::size_t>(-1);
 
   std::size_t Hash(std::size_t p) const {
-    const std::uint32_t v = static_cast<std::uint32_t>(in_[p]) << 16 | static_cast<std::uint32_t>(in_[p + 1]) << 8 |
-                            in_[p + 2];
+    const std::uint32_t v =
+        static_cast<std::uint32_t>(in_[p]) << 16 | static_cast<std::uint32_t>(in_[p + 1]) << 8 | in_[p + 2];
     return (v * 2654435761u) >> (32 - kHashBits);
   }
   void Insert(std::size_t p) {

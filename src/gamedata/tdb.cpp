@@ -63,13 +63,15 @@ void PutU16(Bytes& b, std::size_t o, std::uint16_t v, TdbEndian e) {
   b[o + 1] = e == TdbEndian::Little ? hi : lo;
 }
 void PutName(Bytes& b, std::size_t o, const std::string& name, TdbEndian e) {
-  for (std::size_t i = 0; i < 4; ++i) b[o + (e == TdbEndian::Little ? i : 3 - i)] = static_cast<std::uint8_t>(name[i]);
+  for (std::size_t i = 0; i < 4; ++i)
+    b[o + (e == TdbEndian::Little ? i : 3 - i)] = static_cast<std::uint8_t>(name[i]);
 }
 
 // The 32-bit value of a name, by which field definitions are sorted.
 std::uint32_t NameValue(const std::string& n) {
   std::uint32_t v = 0;
-  for (std::size_t i = 0; i < 4 && i < n.size(); ++i) v |= static_cast<std::uint32_t>(static_cast<unsigned char>(n[i])) << (8 * i);
+  for (std::size_t i = 0; i < 4 && i < n.size(); ++i)
+    v |= static_cast<std::uint32_t>(static_cast<unsigned char>(n[i])) << (8 * i);
   return v;
 }
 
@@ -147,11 +149,13 @@ Result<TdbDatabase> ParseTdb(ByteSpan file) {
   // The size field normally equals the file's length; a member extracted with padding may be
   // longer, so a smaller plausible size wins, anything else is ignored.
   std::uint64_t end = file.size();
-  if (const std::uint64_t declared = *in.U32(8); declared >= kFileHeaderSize && declared < end) end = declared;
+  if (const std::uint64_t declared = *in.U32(8); declared >= kFileHeaderSize && declared < end)
+    end = declared;
 
   const std::uint64_t count = *in.U32(0x10);
   const std::uint64_t dirEnd = kFileHeaderSize + kDirEntrySize * count;
-  if (count > 0 && dirEnd + kTrailerSize > end) return Bad(ErrorCode::Truncated, "directory beyond the file", 0x10);
+  if (count > 0 && dirEnd + kTrailerSize > end)
+    return Bad(ErrorCode::Truncated, "directory beyond the file", 0x10);
   const std::uint64_t limit = end >= dirEnd + kTrailerSize ? end - kTrailerSize : end;  // trailer excluded
 
   struct Entry {
@@ -226,10 +230,13 @@ Result<Bytes> WriteTdb(const TdbDatabase& db) {
   if (count > 0xFFFFFFFFull / kDirEntrySize) return MakeError(ErrorCode::TooLarge, "TDB: too many tables");
   std::uint64_t total = kFileHeaderSize + kDirEntrySize * count + kTrailerSize;
   for (const TdbTable& t : db.tables) {
-    if (t.name.size() != 4) return MakeError(ErrorCode::Usage, "TDB: table name \"" + t.name + "\" is not 4 bytes");
-    if (t.fields.size() > 255) return MakeError(ErrorCode::TooLarge, "TDB: table " + t.name + " has too many fields");
+    if (t.name.size() != 4)
+      return MakeError(ErrorCode::Usage, "TDB: table name \"" + t.name + "\" is not 4 bytes");
+    if (t.fields.size() > 255)
+      return MakeError(ErrorCode::TooLarge, "TDB: table " + t.name + " has too many fields");
     for (const TdbField& f : t.fields) {
-      if (f.name.size() != 4) return MakeError(ErrorCode::Usage, "TDB: field name \"" + f.name + "\" is not 4 bytes");
+      if (f.name.size() != 4)
+        return MakeError(ErrorCode::Usage, "TDB: field name \"" + f.name + "\" is not 4 bytes");
       if (!FieldFits(f, t.recordSize)) {
         return MakeError(ErrorCode::Usage, "TDB: field " + f.name + " of " + t.name + " outside its record");
       }
@@ -286,9 +293,10 @@ Result<Bytes> WriteTdb(const TdbDatabase& db) {
     at += t.tail.size();
 
     // Chain: the first table carries the directory's CRC, each later one the previous table's content CRC.
-    const std::uint32_t chain = i == 0 ? Crc32Mpeg2(ByteSpan(out).subspan(static_cast<std::size_t>(kFileHeaderSize),
-                                                                          dirEnd - static_cast<std::size_t>(kFileHeaderSize)))
-                                       : Crc32Mpeg2(ByteSpan(out).subspan(prevContent, prevContentLen));
+    const std::uint32_t chain =
+        i == 0 ? Crc32Mpeg2(ByteSpan(out).subspan(static_cast<std::size_t>(kFileHeaderSize),
+                                                  dirEnd - static_cast<std::size_t>(kFileHeaderSize)))
+               : Crc32Mpeg2(ByteSpan(out).subspan(prevContent, prevContentLen));
     PutU32(out, h, chain, e);
     prevContent = h + static_cast<std::size_t>(kTableHeaderSize);
     prevContentLen = at - prevContent;
@@ -321,12 +329,15 @@ std::optional<std::uint32_t> ReadBits(ByteSpan record, TdbEndian endian, std::ui
 bool WriteBits(std::span<std::uint8_t> record, TdbEndian endian, std::uint32_t bitOffset, std::uint32_t width,
                std::uint32_t value) {
   if (width < 1 || width > 32) return false;
-  if (static_cast<std::uint64_t>(bitOffset) + width > static_cast<std::uint64_t>(record.size()) * 8) return false;
+  if (static_cast<std::uint64_t>(bitOffset) + width > static_cast<std::uint64_t>(record.size()) * 8)
+    return false;
   if (width < 32 && (value >> width) != 0) return false;
   for (std::uint32_t i = 0; i < width; ++i) {
     const std::uint32_t n = bitOffset + i;
-    const std::uint32_t bit = endian == TdbEndian::Little ? (value >> i) & 1u : (value >> (width - 1 - i)) & 1u;
-    const auto mask = static_cast<std::uint8_t>(endian == TdbEndian::Little ? 1u << (n % 8) : 1u << (7 - n % 8));
+    const std::uint32_t bit =
+        endian == TdbEndian::Little ? (value >> i) & 1u : (value >> (width - 1 - i)) & 1u;
+    const auto mask =
+        static_cast<std::uint8_t>(endian == TdbEndian::Little ? 1u << (n % 8) : 1u << (7 - n % 8));
     if (bit) {
       record[n / 8] = static_cast<std::uint8_t>(record[n / 8] | mask);
     } else {
@@ -416,7 +427,8 @@ Result<TdbTable> NewTable(std::string name, const std::vector<TdbFieldSpec>& spe
   std::uint64_t bit = 0;
   for (const TdbFieldSpec& s : specs) {
     if (s.type != kTdbString && s.type != kTdbBinary) continue;
-    if (s.bitWidth == 0 || s.bitWidth % 8 != 0) return MakeError(ErrorCode::Usage, "TDB: text width not whole bytes");
+    if (s.bitWidth == 0 || s.bitWidth % 8 != 0)
+      return MakeError(ErrorCode::Usage, "TDB: text width not whole bytes");
     t.fields.push_back({s.name, s.type, static_cast<std::uint32_t>(bit), s.bitWidth});
     bit += s.bitWidth;
   }
@@ -429,14 +441,16 @@ Result<TdbTable> NewTable(std::string name, const std::vector<TdbFieldSpec>& spe
     bit += s.bitWidth;
   }
   for (const TdbField& f : t.fields) {
-    if (f.name.size() != 4) return MakeError(ErrorCode::Usage, "TDB: field name \"" + f.name + "\" is not 4 bytes");
+    if (f.name.size() != 4)
+      return MakeError(ErrorCode::Usage, "TDB: field name \"" + f.name + "\" is not 4 bytes");
   }
   std::uint64_t bytes = (bit + 7) / 8;
   bytes = std::max<std::uint64_t>(4, (bytes + 3) / 4 * 4);
   if (bytes * capacity > 0x7FFFFFFF) return MakeError(ErrorCode::TooLarge, "TDB: table too large");
   t.recordSize = static_cast<std::uint32_t>(bytes);
-  std::stable_sort(t.fields.begin(), t.fields.end(),
-                   [](const TdbField& a, const TdbField& b) { return NameValue(a.name) < NameValue(b.name); });
+  std::stable_sort(t.fields.begin(), t.fields.end(), [](const TdbField& a, const TdbField& b) {
+    return NameValue(a.name) < NameValue(b.name);
+  });
   t.records.assign(static_cast<std::size_t>(t.ExpectedRecordBytes()), 0);
   return t;
 }

@@ -15,7 +15,8 @@ constexpr std::uint64_t kAlignment = 128;
 bool SameIgnoringCase(std::string_view a, std::string_view b) {
   if (a.size() != b.size()) return false;
   for (std::size_t i = 0; i < a.size(); ++i) {
-    if (std::tolower(static_cast<unsigned char>(a[i])) != std::tolower(static_cast<unsigned char>(b[i]))) return false;
+    if (std::tolower(static_cast<unsigned char>(a[i])) != std::tolower(static_cast<unsigned char>(b[i])))
+      return false;
   }
   return true;
 }
@@ -24,7 +25,8 @@ bool SameIgnoringCase(std::string_view a, std::string_view b) {
 
 Result<std::vector<VivEntry>> ParseVivDirectory(ByteSpan archive) {
   const ByteReader in(archive);
-  if (archive.size() < kHeaderSize) return MakeError(ErrorCode::Truncated, "VIV archive: shorter than its header", 0);
+  if (archive.size() < kHeaderSize)
+    return MakeError(ErrorCode::Truncated, "VIV archive: shorter than its header", 0);
   const std::string magic = ToString(*in.SpanAt(0, 4));
   if (magic != "BIGF" && magic != "BIG4" && magic != "BIGH") {
     return MakeError(ErrorCode::Invalid, "VIV archive: unknown magic", 0);
@@ -38,12 +40,14 @@ Result<std::vector<VivEntry>> ParseVivDirectory(ByteSpan archive) {
   std::uint64_t pos = kHeaderSize;
   for (std::uint64_t i = 0; i < count; ++i) {
     const auto offset = in.U32BeAt(pos), size = in.U32BeAt(pos + 4);
-    if (!offset || !size) return MakeError(ErrorCode::Truncated, "VIV archive: directory cut", static_cast<std::int64_t>(pos));
+    if (!offset || !size)
+      return MakeError(ErrorCode::Truncated, "VIV archive: directory cut", static_cast<std::int64_t>(pos));
     pos += 8;
     std::uint64_t nameEnd = pos;
     while (nameEnd < archive.size() && archive[static_cast<std::size_t>(nameEnd)] != 0) ++nameEnd;
     if (nameEnd >= archive.size()) {
-      return MakeError(ErrorCode::Truncated, "VIV archive: entry name without end", static_cast<std::int64_t>(pos));
+      return MakeError(ErrorCode::Truncated, "VIV archive: entry name without end",
+                       static_cast<std::int64_t>(pos));
     }
     entries.push_back({ToString(*in.SpanAt(pos, nameEnd - pos)), *offset, *size});
     pos = nameEnd + 1;
@@ -61,7 +65,8 @@ const VivEntry* FindVivEntry(const std::vector<VivEntry>& entries, std::string_v
   return nullptr;
 }
 
-Result<Bytes> ExtractVivMember(ByteSpan archive, std::string_view name, bool decompress, std::uint64_t maxOutput) {
+Result<Bytes> ExtractVivMember(ByteSpan archive, std::string_view name, bool decompress,
+                               std::uint64_t maxOutput) {
   auto entries = ParseVivDirectory(archive);
   if (!entries) return entries.error();
   const VivEntry* e = FindVivEntry(*entries, name);
@@ -80,7 +85,8 @@ Result<Bytes> WriteViv(const std::vector<VivMember>& members) {
   stored.reserve(members.size());
   std::uint64_t dirEnd = kHeaderSize;
   for (const VivMember& m : members) {
-    if (m.name.find('\0') != std::string::npos) return MakeError(ErrorCode::Usage, "VIV archive: name with a NUL byte");
+    if (m.name.find('\0') != std::string::npos)
+      return MakeError(ErrorCode::Usage, "VIV archive: name with a NUL byte");
     dirEnd += 8 + m.name.size() + 1;
     if (m.compress) {
       auto packed = RefPackCompress(m.data);

@@ -32,7 +32,8 @@ const VivEntry* FindVivEntry(const std::vector<VivEntry>& entries, std::string_v
 
 // The member's bytes, RefPack-decompressed when `decompress` is set and the member is
 // compressed. The decompressed size is capped by `maxOutput`.
-Result<Bytes> ExtractVivMember(ByteSpan archive, std::string_view name, bool decompress, std::uint64_t maxOutput);
+Result<Bytes> ExtractVivMember(ByteSpan archive, std::string_view name, bool decompress,
+                               std::uint64_t maxOutput);
 
 struct VivMember {
   std::string name;
