@@ -5,8 +5,8 @@
 
 namespace rw {
 
-void CheckRoster(IGameLink& link, MainWindowState& window, const DataAddresses& addresses, const RuntimeValues& rt,
-                 IRegistry& registry, ILocale& locale) {
+void CheckRoster(IGameLink& link, MainWindowState& window, const DataAddresses& addresses,
+                 const RuntimeValues& rt, IRegistry& registry, ILocale& locale) {
   readstat(link, window, addresses, rt);
   ReadRosters(window, rt, registry, locale);
 }

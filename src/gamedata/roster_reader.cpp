@@ -58,7 +58,9 @@ const char* const kGoalieFields[17] = {"SPEE", "PASS", "ENDU", "AGIL", "5HOL", "
 // accuracy (Rating9) in column 11.
 const int kRatingOfColumn[17] = {0, 1, 2, 3, 4, 5, 6, 8, 7, 9, 10, 11, 12, 13, 14, 15, 16};
 
-std::string Dec(std::int64_t v) { return std::to_string(v); }
+std::string Dec(std::int64_t v) {
+  return std::to_string(v);
+}
 
 std::string ReadText(const TdbLibrary& lib, std::int32_t h, const char* table, const char* field,
                      std::int32_t record, char* buffer, std::size_t size) {

@@ -27,7 +27,7 @@ struct TPlayerRec {
   std::string FirstName, LastName;
   std::string Position;  // "Player" or "Goalie"
   std::string PlayerIdText;
-  std::string Rating[17];  // Rating1 .. Rating17, the stored value plus 50
+  std::string Rating[17];   // Rating1 .. Rating17, the stored value plus 50
   std::int32_t Height = 0;  // as stored: inches minus 54
   std::int32_t Weight = 0;  // as stored: pounds minus 150
   std::string PenaltyResistance, Aggressiveness, DefenseOffense;
@@ -36,7 +36,8 @@ struct TPlayerRec {
 // Archive member and working-copy names.
 inline constexpr const char* kRosterMember = "nhl2007PC.tdb";
 inline constexpr const char* kExhibitionFile = "exhibition.exh";
-inline constexpr const char* kShellFoldersKey = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders";
+inline constexpr const char* kShellFoldersKey =
+    "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders";
 
 // Whole inches as feet and inches: 74 gives 6'2" (quotient truncated toward zero).
 std::string inttoftinc(std::int64_t inches);
@@ -54,7 +55,7 @@ void ReadRosters(MainWindowState& window, const RuntimeValues& rt, IRegistry& re
 void ReadRosters(MainWindowState& window, const RuntimeValues& rt, IRegistry& registry, ILocale& locale);
 
 // One run of the roster reader: readstat first, then ReadRosters.
-void CheckRoster(IGameLink& link, MainWindowState& window, const DataAddresses& addresses, const RuntimeValues& rt,
-                 IRegistry& registry, ILocale& locale);
+void CheckRoster(IGameLink& link, MainWindowState& window, const DataAddresses& addresses,
+                 const RuntimeValues& rt, IRegistry& registry, ILocale& locale);
 
 }  // namespace rw
