@@ -53,14 +53,16 @@ Result<std::int32_t> StrToInt(std::string_view text) {
 }
 
 void TCellTable::ColCount(std::int32_t n) {
+  const std::int32_t old = cols_;
   cols_ = std::max<std::int32_t>(n, 1);
   widths_.resize(static_cast<std::size_t>(cols_), kDefaultWidth);
-  Trim();
+  if (cols_ < old) Trim();
 }
 
 void TCellTable::RowCount(std::int32_t n) {
+  const std::int32_t old = rows_;
   rows_ = std::max<std::int32_t>(n, 1);
-  Trim();
+  if (rows_ < old) Trim();
 }
 
 void TCellTable::Trim() {
