@@ -4,6 +4,7 @@
 
 #include "common/files.h"
 #include "gamedata/viv.h"
+#include "gamelink/memory_link.h"
 #include "sim/roster_fixture.h"
 #include "support/fakes.h"
 
@@ -372,6 +373,54 @@ TEST(Roster, ReadsTheSimulatorsFixture) {
               std::to_string(sim::FixtureRating(id, speeField, c.exhibition) + 50));
     EXPECT_EQ(run.Grid().GetCell(21, row), inttoftinc(sim::FixtureHeight(id) + 54));
   }
+}
+
+// The whole run: the statistics reader fills PlayerStat from game memory, then the rosters are read.
+TEST(Roster, CheckRosterReadsStatisticsFirst) {
+  RosterRun run;
+  sim::RosterFixtureInput in;
+  in.GameFolder = run.dir.str() + "\\game\\";
+  in.DocumentsFolder = run.documents;
+  in.Teams.resize(2);
+  in.Teams[0].Abbr = "NYR";
+  in.Teams[1].Abbr = "PIT";
+  for (int t = 0; t < 2; ++t) {
+    for (int j = 0; j < 20; ++j) {
+      in.Teams[static_cast<std::size_t>(t)].Players[static_cast<std::size_t>(j)] = {
+          "First" + std::to_string(j), "Team" + std::to_string(t) + "Last" + std::to_string(j)};
+    }
+  }
+  sim::ApplySourceMix(in);
+  ASSERT_TRUE(sim::WriteRosterFixture(in).ok());
+
+  constexpr std::uint32_t kTeamBlock = 0x00D00000, kPlayerStats = 0x00E00000;
+  MemoryGameLink link;
+  ASSERT_TRUE(link.MapRegion(kTeamBlock, Bytes(2 * 1916, 0)));
+  ASSERT_TRUE(link.MapRegion(kPlayerStats, Bytes(800, 0)));
+  for (int t = 0; t < 2; ++t) {
+    for (int j = 0; j < 20; ++j) {
+      const auto& p = in.Teams[static_cast<std::size_t>(t)].Players[static_cast<std::size_t>(j)];
+      const std::uint32_t slot =
+          kTeamBlock + 1916u * static_cast<std::uint32_t>(t) + 196u + 84u * static_cast<std::uint32_t>(j);
+      ASSERT_EQ(link.Write(slot, AsBytes(p.FirstName)), p.FirstName.size());
+      ASSERT_EQ(link.Write(slot + 16, AsBytes(p.LastName)), p.LastName.size());
+    }
+  }
+  DataAddresses addresses;
+  addresses.TeamBlockAddress = kTeamBlock;
+  addresses.PlayerStatsAddress = kPlayerStats;
+  run.rt.HomeTeamAbbr = "NYR";
+  run.rt.AwayTeamAbbr = "PIT";
+  CheckRoster(link, run.window, addresses, run.rt, run.registry, run.locale);
+
+  EXPECT_EQ(run.window.PlayerStat.GetCell(0, 1), "Team0Last0 First0");
+  EXPECT_EQ(run.window.PlayerStat.GetCell(12, 1), std::to_string(sim::FixturePlayerId(0, 0)));
+  EXPECT_EQ(run.window.PlayerStat.GetCell(12, 28), "");  // away slot 7 is in neither file
+  EXPECT_EQ(run.window.PlayerStat.GetCell(12, 40), std::to_string(sim::FixturePlayerId(1, 19)));
+  EXPECT_EQ(run.Grid().RowCount(), 40);
+  EXPECT_EQ(run.Grid().GetCell(1, 39), "PIT");
+  EXPECT_EQ(run.Grid().GetCell(2, 39), "Goalie");
+  EXPECT_TRUE(run.window.Enabled(CommandId::ManualSave));
 }
 
 }  // namespace
