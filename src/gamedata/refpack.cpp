@@ -40,6 +40,12 @@ Result<Bytes> RefPackDecompress(ByteSpan in, std::uint64_t maxOutput) {
     return MakeError(ErrorCode::TooLarge,
                      "RefPack stream: uncompressed size " + std::to_string(declared) + " is too large", 2);
   }
+  // No command yields more than 258 output bytes per input byte (a 4-byte copy of 1028 bytes
+  // plus 3 literals), so a larger size is a lie; refusing it keeps a tiny stream from
+  // reserving a huge buffer.
+  if (declared > static_cast<std::uint64_t>(in.size()) * 258) {
+    return Broken("uncompressed size impossible for the stream's length", 2);
+  }
   Bytes out;
   out.reserve(static_cast<std::size_t>(declared));
 

@@ -18,9 +18,9 @@ namespace rw {
 bool IsRefPack(ByteSpan data);
 
 // Decodes a whole RefPack stream. Refuses (before allocating) an uncompressed size above
-// `maxOutput`; refuses a stream whose commands read past the input, reach before the start of
-// the output, write past the declared size, or end (end command or input) short of it.
-// Bytes after the end command are ignored (archives pad members with zeros).
+// `maxOutput` or above what the stream's length can produce; refuses a stream whose commands read past the
+// input, reach before the start of the output, write past the declared size, or end (end command or input)
+// short of it. Bytes after the end command are ignored (archives pad members with zeros).
 Result<Bytes> RefPackDecompress(ByteSpan in, std::uint64_t maxOutput);
 
 // Encodes `in` with a 10 FB header (90 FB with 4-byte sizes from 16 MiB on). Inputs of 4 GiB
