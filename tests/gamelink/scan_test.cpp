@@ -63,7 +63,7 @@ std::string RandomBytes(std::mt19937& rng, std::size_t n, int alphabet) {
 TEST(Scan, AnchorFilterAgreesWithScalarOnEveryLevel) {
   std::mt19937 rng(12345);
   for (int iter = 0; iter < 3000; ++iter) {
-    const std::size_t size = std::uniform_int_distribution<std::size_t>(0, iter % 10 == 0 ? 2000 : 300)(rng);
+    const std::size_t size = std::uniform_int_distribution<std::size_t>(0, iter % 10 == 0 ? 4000 : 600)(rng);
     const ExactBuffer buf(RandomBytes(rng, size, 2 + iter % 6));
     const auto* data = reinterpret_cast<const std::uint8_t*>(buf.bytes.data());
     scan::Anchor a;
