@@ -1,7 +1,11 @@
 #include "gamelink/pattern.h"
 
 #include <algorithm>
+#include <climits>
+#include <cstdint>
 #include <cstring>
+
+#include "gamelink/scan.h"
 
 namespace rw {
 namespace {
@@ -19,6 +23,41 @@ std::string TwoDigits(std::int32_t n) {
   std::string s = std::to_string(n);
   if (s.size() == 1) s.insert(s.begin(), '0');
   return s;
+}
+
+// The two literal bytes of the pattern that are rarest in x86 code (the sum of log counts is
+// the log of the product of their frequencies), so that few positions pass the filter; a
+// pattern with one literal byte anchors on that byte alone.
+scan::Anchor ChooseAnchor(const ArrStr& literalRuns, const std::vector<std::uint64_t>& offsets) {
+  constexpr int kNoScore = 1000;
+  int best1 = kNoScore, best2 = kNoScore;
+  std::size_t off1 = 0, off2 = 0;
+  std::uint8_t byte1 = 0, byte2 = 0;
+  for (std::size_t i = 0; i < literalRuns.size(); ++i) {
+    const std::string& run = literalRuns[i];
+    for (std::size_t k = 0; k < run.size(); ++k) {
+      const auto b = static_cast<std::uint8_t>(run[k]);
+      const int score = scan::CodeByteCommonness(b);
+      const std::size_t off = static_cast<std::size_t>(offsets[i]) + k;
+      if (score < best1) {
+        best2 = best1, off2 = off1, byte2 = byte1;
+        best1 = score, off1 = off, byte1 = b;
+      } else if (score < best2) {
+        best2 = score, off2 = off, byte2 = b;
+      }
+    }
+  }
+  scan::Anchor a;
+  if (best2 == kNoScore) {
+    a.offA = a.offB = off1;
+    a.byteA = a.byteB = byte1;
+    a.single = true;
+  } else if (off1 < off2) {
+    a = scan::Anchor{off1, byte1, off2, byte2, false};
+  } else {
+    a = scan::Anchor{off2, byte2, off1, byte1, false};
+  }
+  return a;
 }
 
 }  // namespace
@@ -113,26 +152,33 @@ void ParsePattern(std::string_view pattern, ArrStr& literalRuns, ArrInt& wildcar
 
 std::int32_t LocateRuns(std::string_view code, const ArrStr& literalRuns, const ArrInt& wildcardLengths) {
   if (literalRuns.empty() || literalRuns[0].empty()) return -1;
-  // Offsets of the later runs from the start of run 0.
+  // Offsets of the runs from the start of run 0; only the wildcard runs between two literal
+  // runs count.
   std::vector<std::uint64_t> offsets(literalRuns.size(), 0);
-  std::uint64_t span = 0;
   for (std::size_t i = 1; i < literalRuns.size(); ++i) {
     const std::int64_t gap = i - 1 < wildcardLengths.size() ? wildcardLengths[i - 1] : 0;
     if (gap < 0) return -1;
     offsets[i] = offsets[i - 1] + literalRuns[i - 1].size() + static_cast<std::uint64_t>(gap);
+    if (offsets[i] > code.size()) return -1;
   }
-  span = offsets.back() + literalRuns.back().size();
+  const std::uint64_t span = offsets.back() + literalRuns.back().size();
   if (span > code.size()) return -1;
-  const std::string_view first = literalRuns[0];
-  for (std::size_t p = code.find(first); p != std::string_view::npos; p = code.find(first, p + 1)) {
-    if (p + span > code.size()) return -1;
+  // Candidate starts are [0, end); past 2^31 - 1 an offset is not representable.
+  const std::uint64_t end =
+      std::min<std::uint64_t>(code.size() - span + 1, static_cast<std::uint64_t>(INT32_MAX) + 1);
+
+  const scan::Anchor anchor = ChooseAnchor(literalRuns, offsets);
+  const auto* data = reinterpret_cast<const std::uint8_t*>(code.data());
+  for (std::size_t p = 0;; ++p) {
+    p = scan::FindAnchor(data, code.size(), anchor, p, static_cast<std::size_t>(end));
+    if (p == scan::kNone) return -1;
     bool all = true;
-    for (std::size_t i = 1; i < literalRuns.size() && all; ++i) {
-      all = code.compare(p + offsets[i], literalRuns[i].size(), literalRuns[i]) == 0;
+    for (std::size_t i = 0; i < literalRuns.size() && all; ++i) {
+      const std::string& run = literalRuns[i];
+      all = std::memcmp(code.data() + p + offsets[i], run.data(), run.size()) == 0;
     }
     if (all) return static_cast<std::int32_t>(p);
   }
-  return -1;
 }
 
 std::int32_t FindPattern(std::string_view code, std::string_view pattern, TPattern& result) {

@@ -1,2 +1,0 @@
-// The game simulator's sources live in this folder.
-namespace rw::sim {}
