@@ -89,7 +89,8 @@ Status ApplyTamper(const Tamper& t, const std::string& path, std::ostream& out, 
   c.HomeAbbr = log.header.HomeAbbr;
   c.AwayAbbr = log.header.AwayAbbr;
   c.LogName = log.header.LogName;
-  for (int k = 0; k < kLogTableCount; ++k) c.Streams[static_cast<std::size_t>(k)] = log.tables[static_cast<std::size_t>(k)].SaveCells();
+  for (int k = 0; k < kLogTableCount; ++k)
+    c.Streams[static_cast<std::size_t>(k)] = log.tables[static_cast<std::size_t>(k)].SaveCells();
   auto bytes = BuildLogBytes(c);
   if (!bytes) return bytes.error();
   return WriteFileAtomic(path, *bytes);
@@ -120,7 +121,8 @@ int RunSimulate(const SimulateOptions& o, std::ostream& out, std::ostream& err) 
     return kExitFailed;
   }
   sim::GameSimulator& simulator = *game->simulator;
-  SteppingClock clock(LocalDateTime{2007, 3, 5, 20, static_cast<int>(seed % 60), static_cast<int>(seed / 60 % 60), 0});
+  SteppingClock clock(
+      LocalDateTime{2007, 3, 5, 20, static_cast<int>(seed % 60), static_cast<int>(seed / 60 % 60), 0});
 
   std::filesystem::create_directories(root + "Player1", ec);
   std::filesystem::create_directories(root + "Player2", ec);
@@ -147,7 +149,7 @@ int RunSimulate(const SimulateOptions& o, std::ostream& out, std::ostream& err) 
   for (Player* p : {&one, &two}) {
     const auto& w = p->monitor.window;
     out << p->monitor.rt.UserName << ":\n"
-        << "  " << Cp1251ToUtf8(p->LogPath()) << "\n";
+        << "  " << Cp1251ToUtf8(ToHostPath(p->LogPath())) << "\n";
     for (LabelId id : {LabelId::Label4, LabelId::Label7, LabelId::Label8}) {
       out << "  " << Cp1251ToUtf8(w.Label(id)) << "\n";
     }

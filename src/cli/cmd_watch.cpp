@@ -42,9 +42,9 @@ void ReportChanges(Monitor& m, std::ostream& out) {
   m.window.Subscribe([&m, &out](const WindowChange& c) {
     if (c.kind == WindowChange::Kind::Panel && c.which == 1) {
       out << Cp1251ToUtf8(m.window.Panel(1).substr(1)) << "\n";
-    } else if (c.kind == WindowChange::Kind::Label &&
-               (c.which == static_cast<int>(LabelId::Label1) || c.which == static_cast<int>(LabelId::Label2) ||
-                c.which == static_cast<int>(LabelId::Label3))) {
+    } else if (c.kind == WindowChange::Kind::Label && (c.which == static_cast<int>(LabelId::Label1) ||
+                                                       c.which == static_cast<int>(LabelId::Label2) ||
+                                                       c.which == static_cast<int>(LabelId::Label3))) {
       out << Cp1251ToUtf8(m.window.Label(static_cast<LabelId>(c.which))) << "\n";
     }
   });
@@ -111,7 +111,8 @@ int RunWatch(const WatchOptions& o, std::ostream& out, std::ostream& err) {
 
   // An image is a game in progress: its in-game byte reads 1 until --end makes it read 0.
   auto setInGame = [&](std::uint8_t v) {
-    if (monitor.addresses.InGameFlagAddress) imageLink.Write(monitor.addresses.InGameFlagAddress, ByteSpan(&v, 1));
+    if (monitor.addresses.InGameFlagAddress)
+      imageLink.Write(monitor.addresses.InGameFlagAddress, ByteSpan(&v, 1));
   };
   if (!o.simulate) setInGame(1);
 

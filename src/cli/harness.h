@@ -17,7 +17,9 @@ namespace rw::cli {
 class SteppingClock : public IClock {
  public:
   explicit SteppingClock(LocalDateTime start) : start_(ToOleDate(start)) {}
-  LocalDateTime Now() override { return FromOleDate(start_ + static_cast<double>(elapsedMs_) / 86'400'000.0); }
+  LocalDateTime Now() override {
+    return FromOleDate(start_ + static_cast<double>(elapsedMs_) / 86'400'000.0);
+  }
   void Advance(std::int64_t ms) { elapsedMs_ += ms; }
 
  private:
