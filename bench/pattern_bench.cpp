@@ -21,6 +21,7 @@
 #include <vector>
 
 #include "common/bytes.h"
+#include "gamelink/discovery.h"
 #include "gamelink/pattern.h"
 #include "gamelink/scan.h"
 
@@ -29,16 +30,7 @@ namespace {
 constexpr std::size_t kBufferSize = 64u << 20;
 constexpr unsigned char kAbsentByte = 0x5A;  // no game pattern contains it
 
-const char* const kPatterns[8] = {
-    "89BEF0000000C686D600000000A1XXXXXXXX",
-    "0FBFC88B4424049956BE3C000000F7FE8D0CCDXXXXXXXX",
-    "83E0FB251CFFFFFF83E0E78935LLLLLLLL8935MMMMMMMMC705XXXXXXXX01000000",
-    "B80100000069C07C07000005XXXXXXXXC20800",
-    "8B400CC1E81E23C38986C40300008D0C898D048A8D14808D0495XXXXXXXX",
-    "33C066813DXXXXXXXXFF000F94C0C3",
-    "CC8B0DXXXXXXXX0FBEC183F81E56",
-    "66FF41188BD083F0016BD25C66FF82XXXXXXXX",
-};
+const auto& kPatterns = rw::kAddressPatterns;
 
 struct Parsed {
   rw::ArrStr literals;
@@ -46,17 +38,17 @@ struct Parsed {
   rw::ArrStr texts;
 };
 
-Parsed Parse(const char* pattern) {
+Parsed Parse(std::string_view pattern) {
   Parsed p;
   rw::ParsePattern(pattern, p.literals, p.lengths, p.texts);
   return p;
 }
 
 // The pattern's bytes with its wildcards filled in.
-std::string Instance(const char* pattern) {
+std::string Instance(std::string_view pattern) {
   std::string out;
-  for (std::size_t i = 0; pattern[i] && pattern[i + 1]; i += 2) {
-    const std::string pair(pattern + i, 2);
+  for (std::size_t i = 0; i + 1 < pattern.size(); i += 2) {
+    const std::string pair(pattern.substr(i, 2));
     const bool hex = std::isxdigit(static_cast<unsigned char>(pair[0])) &&
                      std::isxdigit(static_cast<unsigned char>(pair[1]));
     out += hex ? static_cast<char>(std::stoi(pair, nullptr, 16)) : '\x11';
@@ -67,7 +59,7 @@ std::string Instance(const char* pattern) {
 // Fills the tail of `buf` with all eight patterns, one after another.
 void PlantPatterns(std::string& buf) {
   std::string tail;
-  for (const char* p : kPatterns) tail += Instance(p);
+  for (std::string_view p : kPatterns) tail += Instance(p);
   buf.replace(buf.size() - tail.size(), tail.size(), tail);
 }
 

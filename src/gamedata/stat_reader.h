@@ -17,6 +17,7 @@ using PlayerNameTable = std::array<std::array<std::string, 20>, 2>;
 
 // Rebuilds RulesGrid, StatGrid, PlayerStat and SummaryGrid of `window` (announcing each), with
 // one ReadNHLMem per statistics value; the team abbreviations come from `rt`.
-void readstat(IGameLink& link, MainWindowState& window, const DataAddresses& addresses, const RuntimeValues& rt);
+void readstat(IGameLink& link, MainWindowState& window, const DataAddresses& addresses,
+              const RuntimeValues& rt);
 
 }  // namespace rw

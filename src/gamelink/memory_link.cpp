@@ -38,41 +38,44 @@ Status MemoryGameLink::MapRegion(std::uint32_t address, Bytes bytes) {
   return Status::Ok();
 }
 
-std::size_t MemoryGameLink::ReadMemory(std::uint32_t address, std::span<std::uint8_t> out) const {
+namespace {
+
+// Visits the mapped bytes from `address` on, region by region, while they are contiguous;
+// `copy(regionBytes, offsetInRegion, done, n)` handles each piece. Returns the bytes covered.
+template <typename Regions, typename Copy>
+std::size_t WalkMapped(Regions& regions, std::uint32_t address, std::size_t length, Copy copy) {
   std::size_t done = 0;
   std::uint64_t at = address;
   // Bounded: each pass consumes one region or ends.
-  while (done < out.size()) {
-    auto it = regions_.upper_bound(static_cast<std::uint32_t>(std::min<std::uint64_t>(at, 0xFFFFFFFFu)));
-    if (at > 0xFFFFFFFFu || it == regions_.begin()) break;
+  while (done < length) {
+    auto it = regions.upper_bound(static_cast<std::uint32_t>(std::min<std::uint64_t>(at, 0xFFFFFFFFu)));
+    if (at > 0xFFFFFFFFu || it == regions.begin()) break;
     --it;
     const std::uint64_t start = it->first;
     const std::uint64_t end = start + it->second.size();
     if (at < start || at >= end) break;
-    const std::size_t n = static_cast<std::size_t>(std::min<std::uint64_t>(end - at, out.size() - done));
-    std::memcpy(out.data() + done, it->second.data() + (at - start), n);
+    const std::size_t n = static_cast<std::size_t>(std::min<std::uint64_t>(end - at, length - done));
+    copy(it->second, static_cast<std::size_t>(at - start), done, n);
     done += n;
     at += n;
   }
   return done;
 }
 
+}  // namespace
+
+std::size_t MemoryGameLink::ReadMemory(std::uint32_t address, std::span<std::uint8_t> out) const {
+  return WalkMapped(regions_, address, out.size(),
+                    [&](const Bytes& r, std::size_t from, std::size_t done, std::size_t n) {
+                      std::memcpy(out.data() + done, r.data() + from, n);
+                    });
+}
+
 std::size_t MemoryGameLink::Write(std::uint32_t address, ByteSpan bytes) {
-  std::size_t done = 0;
-  std::uint64_t at = address;
-  while (done < bytes.size()) {
-    auto it = regions_.upper_bound(static_cast<std::uint32_t>(std::min<std::uint64_t>(at, 0xFFFFFFFFu)));
-    if (at > 0xFFFFFFFFu || it == regions_.begin()) break;
-    --it;
-    const std::uint64_t start = it->first;
-    const std::uint64_t end = start + it->second.size();
-    if (at < start || at >= end) break;
-    const std::size_t n = static_cast<std::size_t>(std::min<std::uint64_t>(end - at, bytes.size() - done));
-    std::memcpy(it->second.data() + (at - start), bytes.data() + done, n);
-    done += n;
-    at += n;
-  }
-  return done;
+  return WalkMapped(regions_, address, bytes.size(),
+                    [&](Bytes& r, std::size_t from, std::size_t done, std::size_t n) {
+                      std::memcpy(r.data() + from, bytes.data() + done, n);
+                    });
 }
 
 bool MemoryGameLink::FindWindow(std::string_view cls, std::string_view title) {

@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "gamelink/discovery.h"
 #include "gamelink/pattern.h"
 
 namespace rw {
@@ -151,24 +152,15 @@ TEST(Scan, Pitfalls) {
 
 // Each of the game's patterns, planted once at the very end of a large buffer, is found there.
 TEST(Scan, GamePatternsAtTheEndOfALargeBuffer) {
-  const char* patterns[] = {
-      "89BEF0000000C686D600000000A1XXXXXXXX",
-      "0FBFC88B4424049956BE3C000000F7FE8D0CCDXXXXXXXX",
-      "83E0FB251CFFFFFF83E0E78935LLLLLLLL8935MMMMMMMMC705XXXXXXXX01000000",
-      "B80100000069C07C07000005XXXXXXXXC20800",
-      "8B400CC1E81E23C38986C40300008D0C898D048A8D14808D0495XXXXXXXX",
-      "33C066813DXXXXXXXXFF000F94C0C3",
-      "CC8B0DXXXXXXXX0FBEC183F81E56",
-      "66FF41188BD083F0016BD25C66FF82XXXXXXXX",
-  };
+  const auto& patterns = kAddressPatterns;
   std::mt19937 rng(99);
   std::string base(1 << 20, '\0');
   for (char& c : base) c = static_cast<char>(rng());
-  for (const char* p : patterns) {
-    SCOPED_TRACE(p);
+  for (std::string_view p : patterns) {
+    SCOPED_TRACE(std::string(p));
     std::string bytes;
     for (std::size_t i = 0; i + 1 < std::string_view(p).size(); i += 2) {
-      const std::string pair(p + i, 2);
+      const std::string pair(p.substr(i, 2));
       bytes += pair == "XX" || pair == "LL" || pair == "MM" ? '\x44'
                                                             : static_cast<char>(std::stoi(pair, nullptr, 16));
     }
