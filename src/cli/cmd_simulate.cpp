@@ -25,10 +25,10 @@ struct Tamper {
 };
 
 // "TABLE:COL:ROW=TEXT", TABLE by its name or its number 1..5.
-std::optional<Tamper> ParseTamper(const std::string& spec) {
-  const auto eq = spec.find('=');
+std::optional<Tamper> ParseTamper(const std::string& text) {
+  const auto eq = text.find('=');
   if (eq == std::string::npos) return std::nullopt;
-  const std::string where = spec.substr(0, eq);
+  const std::string where = text.substr(0, eq);
   const auto c1 = where.find(':');
   const auto c2 = c1 == std::string::npos ? std::string::npos : where.find(':', c1 + 1);
   if (c2 == std::string::npos) return std::nullopt;
@@ -42,7 +42,7 @@ std::optional<Tamper> ParseTamper(const std::string& spec) {
   if (t.table < 0 || !col || !row || *col < 0 || *row < 0) return std::nullopt;
   t.col = *col;
   t.row = *row;
-  t.text = spec.substr(eq + 1);
+  t.text = text.substr(eq + 1);
   return t;
 }
 

@@ -157,10 +157,10 @@ std::vector<Bytes> Decoys(std::string_view pattern, std::uint32_t wrong, std::ui
 
 }  // namespace
 
-CodeSection BuildCodeSection(const CodeSectionSpec& spec) {
-  const std::size_t size = std::max(spec.size, kMinCodeSize);
-  Rng rng(spec.seed);
-  const std::uint32_t dataBase = spec.dataBase;
+CodeSection BuildCodeSection(const CodeSectionPlan& plan) {
+  const std::size_t size = std::max(plan.size, kMinCodeSize);
+  Rng rng(plan.seed);
+  const std::uint32_t dataBase = plan.dataBase;
   CodeSection section;
   Bytes& out = section.bytes;
   out.reserve(size + 64);
@@ -174,15 +174,15 @@ CodeSection BuildCodeSection(const CodeSectionSpec& spec) {
     const std::string_view pattern = kAddressPatterns[i];
     const std::uint32_t other = dataBase + 0x5000 + static_cast<std::uint32_t>(i) * 0x10;
     std::size_t at = i * slot + slot / 4;
-    for (const Bytes& d : Decoys(pattern, spec.captures[i] ^ 0x00F00000u, other)) {
+    for (const Bytes& d : Decoys(pattern, plan.captures[i] ^ 0x00F00000u, other)) {
       out[at++] = 0xCC;
       std::copy(d.begin(), d.end(), out.begin() + static_cast<std::ptrdiff_t>(at));
       at += d.size();
       out[at++] = 0xC3;
     }
     section.matchOffsets[i] = -1;
-    if (spec.missing[i]) continue;
-    const Bytes real = PatternBytes(pattern, spec.captures[i], other);
+    if (plan.missing[i]) continue;
+    const Bytes real = PatternBytes(pattern, plan.captures[i], other);
     std::size_t place = i * slot + slot / 2;
     out[place - 1] = 0xCC;
     std::copy(real.begin(), real.end(), out.begin() + static_cast<std::ptrdiff_t>(place));

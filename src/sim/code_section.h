@@ -12,7 +12,7 @@
 
 namespace rw::sim {
 
-struct CodeSectionSpec {
+struct CodeSectionPlan {
   std::size_t size = 64 * 1024;  // at least kMinCodeSize
   // The address each pattern's capture carries (the wanted data address, or a chosen value).
   std::array<std::uint32_t, kAddressPatternCount> captures{};
@@ -29,6 +29,6 @@ struct CodeSection {
   std::array<std::int32_t, kAddressPatternCount> matchOffsets{};
 };
 
-CodeSection BuildCodeSection(const CodeSectionSpec& spec);
+CodeSection BuildCodeSection(const CodeSectionPlan& plan);
 
 }  // namespace rw::sim

@@ -128,17 +128,17 @@ void GameSimulator::BuildMemory() {
   layout_.eventList = d + kEventListAt;
   layout_.dataSize = kDataSize;
 
-  CodeSectionSpec spec;
-  spec.size = codeSize;
-  spec.dataBase = d;
-  spec.seed = options_.seed;
-  spec.missing = options_.missingPattern;
+  CodeSectionPlan plan;
+  plan.size = codeSize;
+  plan.dataBase = d;
+  plan.seed = options_.seed;
+  plan.missing = options_.missingPattern;
   const std::array<std::uint32_t, kAddressPatternCount> real = {
       layout_.rulesWord,   layout_.eventList, layout_.inGame, layout_.teamBlock,
       layout_.playerStats, layout_.period,    layout_.aux,    layout_.teamStats};
   for (std::size_t i = 0; i < kAddressPatternCount; ++i)
-    spec.captures[i] = options_.captureOverride[i].value_or(real[i]);
-  CodeSection code = BuildCodeSection(spec);
+    plan.captures[i] = options_.captureOverride[i].value_or(real[i]);
+  CodeSection code = BuildCodeSection(plan);
   matchOffsets_ = code.matchOffsets;
 
   const auto sizeOfCode = options_.headerSizeOfCode.value_or(static_cast<std::uint32_t>(codeSize));
