@@ -4,6 +4,9 @@
 
 #include "common/files.h"
 #include "gamelink/game_access.h"
+#include "logs/log_reader.h"
+#include "shell/mail.h"
+#include "shell/messages.h"
 #include "shell/settings.h"
 
 namespace rw {
@@ -31,7 +34,8 @@ class BusyGuard {
 
 }  // namespace
 
-Monitor::Monitor(MonitorEnv env, MonitorOps ops) : env_(std::move(env)), ops_(std::move(ops)) {}
+Monitor::Monitor(MonitorEnv env, MonitorOps ops)
+    : env_(std::move(env)), ops_(std::move(ops)), settings_(rt, env_.registry) {}
 
 void Monitor::FormCreate() {
   rt.LogFormatVersion = kLogFormatVersion;
@@ -147,6 +151,38 @@ bool Monitor::RunCommand(const std::function<void()>& command) {
     HandleError(e.what());
   }
   return true;
+}
+
+void Monitor::MailLog() {
+  MailCommand(window, env_.ui, env_.shell);
+}
+
+void Monitor::LoadLog(const std::string& path) {
+  LoadLogCommand(window, path, env_.ui);
+}
+
+void Monitor::ManualStatSave() {
+  if (Status st = ops_.SaveStat(*this); !st) {
+    HandleError(st.error().Describe());
+    return;
+  }
+  env_.ui.ShowMessage("Stat was succesfully saved!", "Rinkwarden", MessageIcon::None);
+}
+
+void Monitor::UpdateStatAndLog() {
+  ops_.CheckRoster(*this);
+}
+
+LogCheckResult Monitor::CheckLogsCommand(const std::string& own, const std::string& opponent) {
+  return CheckLogs(logCheck_, own, opponent, env_.ui, env_.locale);
+}
+
+WindowPlacement Monitor::WindowShown(const WindowPlacement& current) {
+  return ReadWindowPlacement(env_.registry, current);
+}
+
+void Monitor::WindowClosing(const WindowPlacement& placement) {
+  WriteWindowPlacement(env_.registry, placement);
 }
 
 void Monitor::HandleError(const std::string& text) {

@@ -14,9 +14,12 @@
 #include "common/result.h"
 #include "gamelink/addresses.h"
 #include "gamelink/game_link.h"
+#include "logs/log_check.h"
 #include "monitor/runtime.h"
 #include "shell/main_window.h"
 #include "shell/registry.h"
+#include "shell/settings.h"
+#include "shell/window_placement.h"
 
 namespace rw {
 
@@ -78,11 +81,26 @@ class Monitor {
 
   int GameEndsHandled() const { return gameEnds_; }
 
+  // The toolbar's commands. Each runs to its end; errors reach the caller's error handler
+  // (run them through RunCommand).
+  void MailLog();                         // "Send Rinkwarden Log to opponent E-mail"
+  void LoadLog(const std::string& path);  // "Load Rinkwarden Log", after the open dialog
+  void ManualStatSave();                  // "Manual Stat Save (Not Rinkwarden Log)"
+  void UpdateStatAndLog();                // "Update Stat and Log Info"
+  LogCheckResult CheckLogsCommand(const std::string& own, const std::string& opponent);  // "Check logs"
+  SettingsDialog& Settings() { return settings_; }  // "Settings": the dialog's logic, shown by the UI
+
+  // The window placement: read when the window is shown, written when it closes ("Exit").
+  WindowPlacement WindowShown(const WindowPlacement& current);
+  void WindowClosing(const WindowPlacement& placement);
+
  private:
   void GameEndSequence();
 
   MonitorEnv env_;
   MonitorOps ops_;
+  SettingsDialog settings_;
+  LogCheckState logCheck_;
   bool busy_ = false;
   int gameEnds_ = 0;
 };

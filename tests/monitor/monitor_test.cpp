@@ -269,3 +269,46 @@ TEST(Monitor, MissingUserNameKeyIsNotCreated) {
 
 }  // namespace
 }  // namespace rw
+
+namespace rw {
+namespace {
+
+TEST(MonitorCommands, ManualSaveNeedsARosterAndReportsSuccessOnlyAfterIt) {
+  MemoryGameLink link;
+  MemoryRegistry registry;
+  test::FakeUi ui;
+  test::FakeClock clock;
+  test::FakeShell shell;
+  test::FakeLocale locale;
+  test::TempDir dir;
+  bool saveFails = false;
+  MonitorOps ops;
+  ops.findaddresses = [](Monitor&) {};
+  ops.CheckRoster = [](Monitor& m) { m.window.Enable(CommandId::ManualSave, true); };
+  ops.SaveLog = [](Monitor&) { return Status::Ok(); };
+  ops.SaveStat = [&](Monitor&) {
+    return saveFails ? Status(MakeError(ErrorCode::Io, "Cannot Create file x")) : Status::Ok();
+  };
+  Monitor m(MonitorEnv{link, registry, ui, clock, shell, locale, dir.str() + "/"}, ops);
+  m.FormCreate();
+  EXPECT_FALSE(m.window.Enabled(CommandId::ManualSave));
+  EXPECT_FALSE(m.window.Enabled(CommandId::Mail));
+  m.UpdateStatAndLog();
+  EXPECT_TRUE(m.window.Enabled(CommandId::ManualSave));
+
+  saveFails = true;
+  m.ManualStatSave();
+  ASSERT_EQ(ui.messages.size(), 1u);
+  EXPECT_EQ(ui.messages[0].text, "Cannot Create file x");
+  saveFails = false;
+  m.ManualStatSave();
+  ASSERT_EQ(ui.messages.size(), 2u);
+  EXPECT_EQ(ui.messages[1].text, "Stat was succesfully saved!");
+  EXPECT_EQ(ui.messages[1].icon, MessageIcon::None);
+
+  m.WindowClosing({true, 1, 2, 800, 600});
+  EXPECT_EQ(m.WindowShown({false, 0, 0, 793, 625}), (WindowPlacement{true, 1, 2, 800, 600}));
+}
+
+}  // namespace
+}  // namespace rw
