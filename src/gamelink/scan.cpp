@@ -1,6 +1,5 @@
 #include "gamelink/scan.h"
 
-#include <cstdint>
 #include <cstring>
 
 #if defined(__x86_64__) || defined(_M_X64)
@@ -61,131 +60,93 @@ std::size_t ScanMemchr(const std::uint8_t* d, const Anchor& a, std::size_t p, st
   return kNone;
 }
 
-// Candidate bits of byte A and byte B in one 64-byte block, bit j for the byte at block + j.
-struct BlockMasks {
-  std::uint64_t a, b;
-};
-
-// The vector paths share one driver. `unaligned64(p)` gives the candidate bits of positions
-// [p, p + 64) from two unaligned loads; `aligned64(ptr)` gives the byte-A and byte-B bits of
-// the 64-byte-aligned block at ptr. When B lies less than 64 bytes after A the main loop reads
-// each block once, aligned, and lines up B's bits with A's by shifting in the next block's
-// bits; otherwise it uses the unaligned form throughout. Every load stays inside
-// [data, data + size).
-template <typename Unaligned, typename Aligned>
-[[gnu::always_inline]] inline std::size_t Drive(const std::uint8_t* d, std::size_t size, const Anchor& a,
-                                                std::size_t p, std::size_t end, Unaligned unaligned64,
-                                                Aligned aligned64) {
-  const std::uint8_t* pa = d + a.offA;
-  const std::size_t dist = a.offB - a.offA;
-  if (end - p >= 64) {
-    const std::uint64_t head = unaligned64(p);
-    if (head != 0) return p + CountTrailingZeros(head);
-    p += 64;
-    if (dist < 64) {
-      // Back to a block boundary; the few positions looked at twice had no candidate.
-      p -= reinterpret_cast<std::uintptr_t>(pa + p) & 63;
-      // p + offA <= size holds throughout, since p <= end and end + offB <= size.
-      if (end - p >= 64 && size - a.offA - p >= 128) {
-        BlockMasks cur = aligned64(pa + p);
-        while (end - p >= 64 && size - a.offA - p >= 128) {
-          const BlockMasks next = aligned64(pa + p + 64);
-          const std::uint64_t b = dist == 0 ? cur.b : (cur.b >> dist) | (next.b << (64 - dist));
-          const std::uint64_t hits = cur.a & b;
-          if (hits != 0) return p + CountTrailingZeros(hits);
-          cur = next;
-          p += 64;
-        }
-      }
-    }
-  }
-  while (end - p >= 64) {
-    const std::uint64_t hits = unaligned64(p);
-    if (hits != 0) return p + CountTrailingZeros(hits);
-    p += 64;
-  }
-  return ScanScalar(d, a, p, end);
-}
-
 #ifdef RW_SCAN_SSE2
-std::size_t ScanSse2(const std::uint8_t* d, std::size_t size, const Anchor& a, std::size_t p,
-                     std::size_t end) {
+std::size_t ScanSse2(const std::uint8_t* d, const Anchor& a, std::size_t p, std::size_t end) {
   const __m128i va = _mm_set1_epi8(static_cast<char>(a.byteA));
   const __m128i vb = _mm_set1_epi8(static_cast<char>(a.byteB));
   const std::uint8_t* pa = d + a.offA;
   const std::uint8_t* pb = d + a.offB;
-  auto bits = [](__m128i m, int shift) {
-    return static_cast<std::uint64_t>(static_cast<std::uint32_t>(_mm_movemask_epi8(m))) << shift;
+  auto match = [&](std::size_t at) {
+    const __m128i x = _mm_loadu_si128(reinterpret_cast<const __m128i*>(pa + at));
+    const __m128i y = _mm_loadu_si128(reinterpret_cast<const __m128i*>(pb + at));
+    return _mm_and_si128(_mm_cmpeq_epi8(x, va), _mm_cmpeq_epi8(y, vb));
   };
-  auto load = [](const std::uint8_t* at) { return _mm_loadu_si128(reinterpret_cast<const __m128i*>(at)); };
-  auto unaligned64 = [&](std::size_t at) {
-    std::uint64_t m = 0;
-    for (int k = 0; k < 4; ++k) {
-      const std::size_t o = at + static_cast<std::size_t>(16 * k);
-      m |= bits(_mm_and_si128(_mm_cmpeq_epi8(load(pa + o), va), _mm_cmpeq_epi8(load(pb + o), vb)), 16 * k);
+  while (end - p >= 64) {
+    const __m128i m0 = match(p), m1 = match(p + 16), m2 = match(p + 32), m3 = match(p + 48);
+    const __m128i any = _mm_or_si128(_mm_or_si128(m0, m1), _mm_or_si128(m2, m3));
+    if (_mm_movemask_epi8(any) != 0) {
+      const std::uint64_t bits = static_cast<std::uint64_t>(_mm_movemask_epi8(m0)) |
+                                 static_cast<std::uint64_t>(_mm_movemask_epi8(m1)) << 16 |
+                                 static_cast<std::uint64_t>(_mm_movemask_epi8(m2)) << 32 |
+                                 static_cast<std::uint64_t>(_mm_movemask_epi8(m3)) << 48;
+      return p + CountTrailingZeros(bits);
     }
-    return m;
-  };
-  auto aligned64 = [&](const std::uint8_t* at) {
-    BlockMasks m{0, 0};
-    for (int k = 0; k < 4; ++k) {
-      const __m128i v = _mm_load_si128(reinterpret_cast<const __m128i*>(at + 16 * k));
-      m.a |= bits(_mm_cmpeq_epi8(v, va), 16 * k);
-      m.b |= bits(_mm_cmpeq_epi8(v, vb), 16 * k);
-    }
-    return m;
-  };
-  return Drive(d, size, a, p, end, unaligned64, aligned64);
+    p += 64;
+  }
+  while (end - p >= 16) {
+    const int bits = _mm_movemask_epi8(match(p));
+    if (bits != 0) return p + CountTrailingZeros(static_cast<std::uint64_t>(bits));
+    p += 16;
+  }
+  return ScanScalar(d, a, p, end);
 }
 #endif
 
 #ifdef RW_SCAN_WIDE
-__attribute__((target("avx2"))) std::size_t ScanAvx2(const std::uint8_t* d, std::size_t size, const Anchor& a,
-                                                     std::size_t p, std::size_t end) {
+__attribute__((target("avx2"))) std::size_t ScanAvx2(const std::uint8_t* d, const Anchor& a, std::size_t p,
+                                                     std::size_t end) {
   const __m256i va = _mm256_set1_epi8(static_cast<char>(a.byteA));
   const __m256i vb = _mm256_set1_epi8(static_cast<char>(a.byteB));
   const std::uint8_t* pa = d + a.offA;
   const std::uint8_t* pb = d + a.offB;
+  auto match = [&](std::size_t at) __attribute__((target("avx2"))) {
+    const __m256i x = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(pa + at));
+    const __m256i y = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(pb + at));
+    return _mm256_and_si256(_mm256_cmpeq_epi8(x, va), _mm256_cmpeq_epi8(y, vb));
+  };
   auto bits = [&](__m256i m) __attribute__((target("avx2"))) {
     return static_cast<std::uint64_t>(static_cast<std::uint32_t>(_mm256_movemask_epi8(m)));
   };
-  auto load = [&](const std::uint8_t* at) __attribute__((target("avx2"))) {
-    return _mm256_loadu_si256(reinterpret_cast<const __m256i*>(at));
-  };
-  auto unaligned64 = [&](std::size_t at) __attribute__((target("avx2"))) {
-    const __m256i m0 =
-        _mm256_and_si256(_mm256_cmpeq_epi8(load(pa + at), va), _mm256_cmpeq_epi8(load(pb + at), vb));
-    const __m256i m1 = _mm256_and_si256(_mm256_cmpeq_epi8(load(pa + at + 32), va),
-                                        _mm256_cmpeq_epi8(load(pb + at + 32), vb));
-    return bits(m0) | bits(m1) << 32;
-  };
-  auto aligned64 = [&](const std::uint8_t* at) __attribute__((target("avx2"))) {
-    const __m256i v0 = _mm256_load_si256(reinterpret_cast<const __m256i*>(at));
-    const __m256i v1 = _mm256_load_si256(reinterpret_cast<const __m256i*>(at + 32));
-    return BlockMasks{bits(_mm256_cmpeq_epi8(v0, va)) | bits(_mm256_cmpeq_epi8(v1, va)) << 32,
-                      bits(_mm256_cmpeq_epi8(v0, vb)) | bits(_mm256_cmpeq_epi8(v1, vb)) << 32};
-  };
-  return Drive(d, size, a, p, end, unaligned64, aligned64);
+  while (end - p >= 128) {
+    const __m256i m0 = match(p), m1 = match(p + 32), m2 = match(p + 64), m3 = match(p + 96);
+    const __m256i any = _mm256_or_si256(_mm256_or_si256(m0, m1), _mm256_or_si256(m2, m3));
+    if (!_mm256_testz_si256(any, any)) {
+      const std::uint64_t low = bits(m0) | bits(m1) << 32;
+      if (low != 0) return p + CountTrailingZeros(low);
+      return p + 64 + CountTrailingZeros(bits(m2) | bits(m3) << 32);
+    }
+    p += 128;
+  }
+  while (end - p >= 32) {
+    const std::uint64_t b = bits(match(p));
+    if (b != 0) return p + CountTrailingZeros(b);
+    p += 32;
+  }
+  return ScanScalar(d, a, p, end);
 }
 
-__attribute__((target("avx512f,avx512bw"))) std::size_t ScanAvx512(const std::uint8_t* d, std::size_t size,
-                                                                   const Anchor& a, std::size_t p,
-                                                                   std::size_t end) {
+__attribute__((target("avx512f,avx512bw"))) std::size_t ScanAvx512(const std::uint8_t* d, const Anchor& a,
+                                                                   std::size_t p, std::size_t end) {
   const __m512i va = _mm512_set1_epi8(static_cast<char>(a.byteA));
   const __m512i vb = _mm512_set1_epi8(static_cast<char>(a.byteB));
   const std::uint8_t* pa = d + a.offA;
   const std::uint8_t* pb = d + a.offB;
-  auto unaligned64 = [&](std::size_t at) __attribute__((target("avx512f,avx512bw"))) {
+  auto match = [&](std::size_t at) __attribute__((target("avx512f,avx512bw"))) {
     const __m512i x = _mm512_loadu_si512(pa + at);
     const __m512i y = _mm512_loadu_si512(pb + at);
     return static_cast<std::uint64_t>(_mm512_mask_cmpeq_epi8_mask(_mm512_cmpeq_epi8_mask(x, va), y, vb));
   };
-  auto aligned64 = [&](const std::uint8_t* at) __attribute__((target("avx512f,avx512bw"))) {
-    const __m512i v = _mm512_load_si512(at);
-    return BlockMasks{static_cast<std::uint64_t>(_mm512_cmpeq_epi8_mask(v, va)),
-                      static_cast<std::uint64_t>(_mm512_cmpeq_epi8_mask(v, vb))};
-  };
-  return Drive(d, size, a, p, end, unaligned64, aligned64);
+  while (end - p >= 128) {
+    const std::uint64_t m0 = match(p), m1 = match(p + 64);
+    if ((m0 | m1) != 0) return m0 != 0 ? p + CountTrailingZeros(m0) : p + 64 + CountTrailingZeros(m1);
+    p += 128;
+  }
+  while (end - p >= 64) {
+    const std::uint64_t m = match(p);
+    if (m != 0) return p + CountTrailingZeros(m);
+    p += 64;
+  }
+  return ScanScalar(d, a, p, end);
 }
 #endif
 
@@ -253,15 +214,15 @@ std::size_t FindAnchor(const std::uint8_t* data, std::size_t size, const Anchor&
   switch (level) {
 #ifdef RW_SCAN_WIDE
     case Level::Avx512:
-      if (Supported(Level::Avx512)) return ScanAvx512(data, size, anchor, from, end);
+      if (Supported(Level::Avx512)) return ScanAvx512(data, anchor, from, end);
       break;
     case Level::Avx2:
-      if (Supported(Level::Avx2)) return ScanAvx2(data, size, anchor, from, end);
+      if (Supported(Level::Avx2)) return ScanAvx2(data, anchor, from, end);
       break;
 #endif
 #ifdef RW_SCAN_SSE2
     case Level::Sse2:
-      return ScanSse2(data, size, anchor, from, end);
+      return ScanSse2(data, anchor, from, end);
 #endif
     default:
       break;
