@@ -201,27 +201,29 @@ std::int32_t FindPattern(std::string_view code, std::string_view pattern, TPatte
     std::string capture;
     if (at != std::string::npos && at < result.MatchHex.size())
       capture = result.MatchHex.substr(at, text.size());
+    std::string* memHex = nullptr;
+    std::string* numHex = nullptr;
+    std::int32_t* value = nullptr;
     switch (text[0]) {
       case 'X':
       case 'x':
-        result.XMemHex = capture;
-        result.XNumHex = SwapHexPairs(capture);
-        result.XValue = HexToInt(result.XNumHex);
+        memHex = &result.XMemHex, numHex = &result.XNumHex, value = &result.XValue;
         break;
       case 'Y':
       case 'y':
-        result.YMemHex = capture;
-        result.YNumHex = SwapHexPairs(capture);
-        result.YValue = HexToInt(result.YNumHex);
+        memHex = &result.YMemHex, numHex = &result.YNumHex, value = &result.YValue;
         break;
       case 'Z':
       case 'z':
-        result.ZMemHex = capture;
-        result.ZNumHex = SwapHexPairs(capture);
-        result.ZValue = HexToInt(result.ZNumHex);
+        memHex = &result.ZMemHex, numHex = &result.ZNumHex, value = &result.ZValue;
         break;
       default:
-        break;
+        break;  // a run that only skips bytes records nothing
+    }
+    if (memHex) {
+      *memHex = capture;
+      *numHex = SwapHexPairs(capture);
+      *value = HexToInt(*numHex);
     }
   }
   return offset;

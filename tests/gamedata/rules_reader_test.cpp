@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include "support/counting_link.h"
+
 #include <array>
 #include <cstdint>
 #include <string>
@@ -15,15 +17,7 @@ namespace {
 constexpr std::uint32_t kBlock = 0x00A01000;
 constexpr std::uint32_t kWord = kBlock + 96;
 
-// Counts process handles, to show the reader reads word and block through one.
-class CountingLink : public MemoryGameLink {
- public:
-  int opens = 0;
-  std::unique_ptr<IGameProcess> OpenProcess() override {
-    ++opens;
-    return MemoryGameLink::OpenProcess();
-  }
-};
+using test::CountingLink;
 
 class RulesReaderTest : public ::testing::Test {
  protected:

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include "support/counting_link.h"
+
 #include <array>
 #include <cstdint>
 #include <string>
@@ -17,14 +19,7 @@ constexpr std::uint32_t kEvents = 0x00B40000;
 using Record = std::array<std::uint8_t, 8>;  // minutes, seconds, period, kind, team, player, a1/code, a2
 using Row = std::vector<std::string>;
 
-class CountingLink : public MemoryGameLink {
- public:
-  int opens = 0;
-  std::unique_ptr<IGameProcess> OpenProcess() override {
-    ++opens;
-    return MemoryGameLink::OpenProcess();
-  }
-};
+using test::CountingLink;
 
 class SummaryReaderTest : public ::testing::Test {
  protected:
