@@ -51,6 +51,7 @@ struct Rig {
     };
     ops.CheckRoster = [this](Monitor& m) {
       calls.push_back(m.window.PlayerGridVisible() ? "CheckRoster(visible)" : "CheckRoster");
+      m.window.Enable(CommandId::ManualSave, true);  // as a complete roster read does
     };
     ops.SaveLog = [this](Monitor&) {
       calls.push_back("SaveLog");
@@ -58,7 +59,7 @@ struct Rig {
     };
     ops.SaveStat = [this](Monitor&) {
       calls.push_back("SaveStat");
-      return Status::Ok();
+      return saveStatFails ? Status(MakeError(ErrorCode::Io, "Cannot Create file x")) : Status::Ok();
     };
     return ops;
   }
@@ -71,6 +72,7 @@ struct Rig {
     return n;
   }
   bool saveLogFails = false;
+  bool saveStatFails = false;
 };
 
 TEST(Monitor, GameAbsentAtStartUp) {
@@ -267,29 +269,11 @@ TEST(Monitor, MissingUserNameKeyIsNotCreated) {
                                    "Software\\Microsoft\\Windows NT\\CurrentVersion\\Winlogon"));
 }
 
-}  // namespace
-}  // namespace rw
-
-namespace rw {
-namespace {
-
 TEST(MonitorCommands, ManualSaveNeedsARosterAndReportsSuccessOnlyAfterIt) {
-  MemoryGameLink link;
-  MemoryRegistry registry;
-  test::FakeUi ui;
-  test::FakeClock clock;
-  test::FakeShell shell;
-  test::FakeLocale locale;
-  test::TempDir dir;
-  bool saveFails = false;
-  MonitorOps ops;
-  ops.findaddresses = [](Monitor&) {};
-  ops.CheckRoster = [](Monitor& m) { m.window.Enable(CommandId::ManualSave, true); };
-  ops.SaveLog = [](Monitor&) { return Status::Ok(); };
-  ops.SaveStat = [&](Monitor&) {
-    return saveFails ? Status(MakeError(ErrorCode::Io, "Cannot Create file x")) : Status::Ok();
-  };
-  Monitor m(MonitorEnv{link, registry, ui, clock, shell, locale, dir.str() + "/"}, ops);
+  Rig rig;
+  Monitor& m = rig.monitor;
+  test::FakeUi& ui = rig.ui;
+  bool& saveFails = rig.saveStatFails;
   m.FormCreate();
   EXPECT_FALSE(m.window.Enabled(CommandId::ManualSave));
   EXPECT_FALSE(m.window.Enabled(CommandId::Mail));
